@@ -54,11 +54,6 @@ void RunAnswerProgram(const LinkState& link, BusMessage& message)
         RunProgram(message.Payload(), link.programs.Inverse(program), true, false, link.programs);
 }
 
-bool IsSeedScrambledKind(std::uint8_t kind)
-{
-    return kind >= 0x80 && kind <= 0xBF;
-}
-
 }  // namespace
 
 void FillRequest(const LinkState& link, BusMessage& message, std::uint16_t length, std::uint32_t source,

@@ -95,6 +95,8 @@ void WriteFrame(const BusMessage& message, EncodedFrame& out);
 // frame is shorter than its length word says, outside 6..1188 bytes, ends inside a token,
 // decodes past the record, or holds fewer than the twelve header bytes.
 [[nodiscard]] bool UnescapeFrame(std::span<const std::uint8_t> frame, BusMessage& out);
+// kind 0x80..0xBF: the payload is scrambled with the seed permutation.
+[[nodiscard]] constexpr bool IsSeedScrambledKind(std::uint8_t kind) { return kind >= 0x80 && kind <= 0xBF; }
 // True for addresses 0x20000000-0x2FFFFFFF (units and the tool's default address).
 [[nodiscard]] constexpr bool IsUnitAddress(std::uint32_t address) { return (address >> 28) == 0x2; }
 
