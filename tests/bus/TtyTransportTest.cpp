@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -49,13 +50,37 @@ public:
     const std::string& SlavePath() const { return slavePath_; }
 
     void Send(const Bytes& bytes) const { ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
-    Bytes Receive() const
+    // What the tool wrote, once count bytes are there or a second has passed.
+    Bytes Receive(std::size_t count) const
     {
-        std::this_thread::sleep_for(kSettle);
-        Bytes got(4096);
-        const ssize_t n = ::read(master_, got.data(), got.size());
-        got.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+        Bytes got;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        while (got.size() < count && std::chrono::steady_clock::now() < deadline) {
+            std::uint8_t chunk[256];
+            const ssize_t n = ::read(master_, chunk, sizeof chunk);
+            if (n > 0) {
+                got.insert(got.end(), chunk, chunk + n);
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
         return got;
+    }
+    // Waits until the tool's side holds count unread bytes; the input queue belongs to the
+    // terminal, so a second descriptor of it sees the same count.
+    bool WaitQueuedAtTool(int count) const
+    {
+        const int fd = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0) {
+            return false;
+        }
+        int queued = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        while (::ioctl(fd, FIONREAD, &queued) == 0 && queued < count && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ::close(fd);
+        return queued >= count;
     }
     void CloseMaster()
     {
@@ -104,7 +129,7 @@ TEST_F(TtyTransportTest, WritesEveryByteUnchanged)
     Bytes request = MakeFrame(16);
     request.insert(request.begin() + 5, {0x0A, 0x0D, 0x11, 0x13, 0x7F});  // bytes a cooked line would touch
     ASSERT_TRUE(tty.Write(request));
-    EXPECT_EQ(peer.Receive(), request);
+    EXPECT_EQ(peer.Receive(request.size()), request);
 }
 
 TEST_F(TtyTransportTest, SkipsGarbageAndAssemblesAFrameSplitAcrossWrites)
@@ -149,10 +174,10 @@ TEST_F(TtyTransportTest, WritePurgesAnAnswerThatArrivedBefore)
     const Bytes late = MakeFrame(16, 0x11);
     const Bytes answer = MakeFrame(16, 0x22);
     peer.Send(late);
-    std::this_thread::sleep_for(kSettle);  // let it reach the tool's input queue
+    ASSERT_TRUE(peer.WaitQueuedAtTool(static_cast<int>(late.size())));
 
     ASSERT_TRUE(tty.Write(MakeFrame(16, 0x33)));
-    EXPECT_EQ(peer.Receive(), MakeFrame(16, 0x33));
+    EXPECT_EQ(peer.Receive(16), MakeFrame(16, 0x33));
     peer.Send(answer);
     EXPECT_EQ(tty.ReadFrame(kReadTimeoutMs), answer);
 }
