@@ -1,8 +1,19 @@
 #include "bus/CouplingCode.h"
 
+#include <algorithm>
+
+#include "bus/BusCommandCodes.h"
+#include "bus/BusSession.h"
+#include "bus/FrameCodec.h"
+#include "bus/UnansweredBudget.h"
+
 namespace quorfw {
 
 namespace {
+
+constexpr std::uint16_t kCouplingRequestLength = 43;
+constexpr std::uint8_t kFlagsCoupling = 0x80;
+constexpr std::uint32_t kCouplingModuleBits = 0x70000000;
 
 std::uint32_t Byte(std::uint32_t value)
 {
@@ -53,6 +64,31 @@ std::optional<std::array<std::uint8_t, kCouplingCodeSize>> DeriveCouplingCode(st
         code[i] = static_cast<std::uint8_t>(k[i]);
     }
     return code;
+}
+
+bool WriteCouplingCode(BusSession& session)
+{
+    const auto code = DeriveCouplingCode(session.unit.serial);
+    if (!code) {
+        return false;
+    }
+    UnansweredBudget budget(session);
+    for (const ModuleInfo& module : session.modules) {
+        if ((module.address & kCouplingModuleBits) == 0) {
+            continue;
+        }
+        const bool accepted = budget.SendUntilAnswered(
+            [&](BusMessage& request) {
+                FillRequest(session.link, request, kCouplingRequestLength, session.link.ownAddress, module.address,
+                            kCmdParameterWrite, kCouplingCodeParameter, 0, kFlagsCoupling, kKindSeedScrambled);
+                std::copy(code->begin(), code->end(), request.Data());
+            },
+            [](std::uint8_t answer) { return answer == kAnsDone; });
+        if (!accepted) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace quorfw

@@ -10,11 +10,6 @@ namespace quorfw {
     return address >> 28;
 }
 
-[[nodiscard]] constexpr bool IsUnitAddress(std::uint32_t address)
-{
-    return AddressRole(address) == 0x2;
-}
-
 // Addresses under which modules answer the roll call.
 [[nodiscard]] constexpr bool IsModuleAddress(std::uint32_t address)
 {
