@@ -1,0 +1,117 @@
+#include "app/cli/CliArguments.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace quorfw {
+
+namespace {
+
+struct OptionSpec {
+    std::string_view name;
+    unsigned bit;
+    bool takesValue;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"--json", kCliOptionJson, false},         {"--simulate", kCliOptionSimulate, false},
+    {"--folder", kCliOptionFolder, true},      {"--converter", kCliOptionConverter, true},
+    {"--package", kCliOptionPackage, true},
+};
+
+const OptionSpec* FindOption(std::string_view name)
+{
+    for (const OptionSpec& spec : kOptions) {
+        if (spec.name == name) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+std::optional<int> ParseIndex(std::string_view text)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value < 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+CliParseResult Refuse(std::string message)
+{
+    return CliParseResult{std::nullopt, std::move(message)};
+}
+
+}  // namespace
+
+CliParseResult ParseCliArguments(const std::vector<std::string>& words, unsigned allowed)
+{
+    CliArguments arguments;
+    unsigned seen = 0;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string_view word = words[i];
+        const std::size_t equals = word.find('=');
+        const std::string_view name = word.substr(0, equals);
+        const OptionSpec* spec = FindOption(name);
+        if (spec == nullptr || (allowed & spec->bit) == 0) {
+            return Refuse("unknown option: " + std::string(word));
+        }
+        if ((seen & spec->bit) != 0) {
+            return Refuse("option given twice: " + std::string(name));
+        }
+        seen |= spec->bit;
+
+        std::optional<std::string> value;
+        if (equals != std::string_view::npos) {
+            value = std::string(word.substr(equals + 1));
+        } else if (spec->takesValue) {
+            if (i + 1 >= words.size()) {
+                return Refuse("option needs a value: " + std::string(name));
+            }
+            value = words[++i];
+        }
+
+        switch (spec->bit) {
+        case kCliOptionJson:
+            if (value) {
+                return Refuse("option takes no value: --json");
+            }
+            arguments.json = true;
+            break;
+        case kCliOptionSimulate:
+            arguments.simulate = true;
+            if (value) {
+                if (value->empty()) {
+                    return Refuse("--simulate= needs a file name");
+                }
+                arguments.simulationFile = *value;
+            }
+            break;
+        case kCliOptionFolder:
+            if (value->empty()) {
+                return Refuse("--folder needs a folder name");
+            }
+            arguments.folder = *value;
+            break;
+        case kCliOptionConverter:
+            if (value->empty()) {
+                return Refuse("--converter needs a converter id");
+            }
+            arguments.converter = *value;
+            break;
+        case kCliOptionPackage:
+            arguments.packageIndex = ParseIndex(*value);
+            if (!arguments.packageIndex) {
+                return Refuse("--package needs a selector index (0, 1, ...): " + *value);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return CliParseResult{arguments, {}};
+}
+
+}  // namespace quorfw

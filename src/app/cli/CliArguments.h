@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorfw {
+
+// Options a verb may accept, as bits.
+enum CliOptionBits : unsigned {
+    kCliOptionJson = 1u << 0,
+    kCliOptionSimulate = 1u << 1,
+    kCliOptionFolder = 1u << 2,
+    kCliOptionConverter = 1u << 3,
+    kCliOptionPackage = 1u << 4,
+};
+
+// The command line after the verb, parsed.
+struct CliArguments {
+    bool json = false;
+    bool simulate = false;
+    std::string simulationFile;  // empty: the built-in installation
+    std::optional<std::string> folder;
+    std::optional<std::string> converter;
+    std::optional<int> packageIndex;
+};
+
+struct CliParseResult {
+    std::optional<CliArguments> arguments;
+    std::string error;  // why the command line was refused
+};
+
+// Parses the words after the verb. "--name VALUE" and "--name=VALUE" are both accepted
+// for options with a value; --simulate takes its file only in the "=" form, so that a
+// following word is never mistaken for it.
+[[nodiscard]] CliParseResult ParseCliArguments(const std::vector<std::string>& words, unsigned allowed);
+
+}  // namespace quorfw
