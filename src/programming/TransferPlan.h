@@ -7,19 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "bus/BusCommandCodes.h"
+
 namespace quorfw {
 
-// Transfer commands and the kinds they travel with.
-inline constexpr std::uint8_t kCmdTransferCommit = 0x09;
-inline constexpr std::uint8_t kCmdTransferStart = 0x17;
-inline constexpr std::uint8_t kCmdTransferBlock = 0x18;
-inline constexpr std::uint8_t kCmdTransferEnd = 0x19;
-inline constexpr std::uint8_t kCmdHold = 0x22;
-inline constexpr std::uint8_t kCmdTransferAbort = 0x64;
-
-inline constexpr std::uint8_t kAnswerCommitResult = 0xA4;
-inline constexpr std::uint8_t kAnswerTransferRefused = 0x85;
-
+// Transfer commands and answers are in bus/BusCommandCodes.h; these are the kinds and
+// addresses the transfer modes travel with.
 inline constexpr std::uint8_t kTransferKindPlain = 0xC0;
 inline constexpr std::uint8_t kTransferKindArchive = 0x80;
 
