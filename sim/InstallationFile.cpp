@@ -1,0 +1,528 @@
+#include "sim/InstallationFile.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <initializer_list>
+#include <iterator>
+#include <limits>
+#include <sstream>
+#include <system_error>
+
+#include "sim/JsonReader.h"
+#include "sim/JsonValue.h"
+
+namespace quorfw {
+
+namespace {
+
+constexpr std::size_t kUnitInformationBytes = 94;
+constexpr std::size_t kUnitExtraBytes = 64;
+constexpr std::size_t kModuleInformationBytes = 404;
+// Longer than any field that carries it, so that an over-long serial can be simulated.
+constexpr std::size_t kMaxTextBytes = 64;
+constexpr std::uint32_t kMaxVersion = 99999999;
+
+// Collects the first error with the path of the value that caused it.
+class Reader {
+public:
+    explicit Reader(std::string& error) : error_(error) {}
+
+    bool Fail(const std::string& path, const std::string& message)
+    {
+        error_ = path + ": " + message;
+        return false;
+    }
+
+    bool CheckMembers(const JsonValue& v, const std::string& path, std::initializer_list<std::string_view> allowed)
+    {
+        if (!v.IsObject()) {
+            return Fail(path, "an object was expected");
+        }
+        for (const std::string& key : v.Keys()) {
+            if (std::find(allowed.begin(), allowed.end(), key) == allowed.end()) {
+                return Fail(path, "unknown member \"" + key + "\"");
+            }
+        }
+        return true;
+    }
+
+    static std::optional<std::uint64_t> ParseDigits(std::string_view text, int base)
+    {
+        if (text.empty()) {
+            return std::nullopt;
+        }
+        std::uint64_t value = 0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+        if (ec != std::errc{} || end != text.data() + text.size()) {
+            return std::nullopt;
+        }
+        return value;
+    }
+
+    bool Unsigned(const JsonValue& v, const std::string& path, std::uint64_t max, std::uint64_t& out)
+    {
+        std::optional<std::uint64_t> value;
+        if (v.IsNumber()) {
+            if (v.AsInteger() && *v.AsInteger() >= 0) {
+                value = static_cast<std::uint64_t>(*v.AsInteger());
+            }
+        } else if (v.IsString()) {
+            const std::string& s = v.AsString();
+            if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+                value = ParseDigits(std::string_view(s).substr(2), 16);
+            } else {
+                value = ParseDigits(s, 10);
+            }
+        }
+        if (!value) {
+            return Fail(path, "a non-negative whole number (or \"0x...\" text) was expected");
+        }
+        if (*value > max) {
+            return Fail(path, "value above " + std::to_string(max));
+        }
+        out = *value;
+        return true;
+    }
+
+    template <typename T>
+    bool Unsigned(const JsonValue& v, const std::string& path, T& out)
+    {
+        std::uint64_t value = 0;
+        if (!Unsigned(v, path, std::numeric_limits<T>::max(), value)) {
+            return false;
+        }
+        out = static_cast<T>(value);
+        return true;
+    }
+
+    // "a.b.c.d" with each group 0-99, or the integer a*1000000 + b*10000 + c*100 + d.
+    bool Version(const JsonValue& v, const std::string& path, std::uint32_t& out)
+    {
+        if (v.IsNumber()) {
+            return Unsigned(v, path, kMaxVersion, out);
+        }
+        if (!v.IsString()) {
+            return Fail(path, "a version like \"6.4.9.1\" was expected");
+        }
+        std::string_view rest = v.AsString();
+        std::uint32_t value = 0;
+        for (int group = 0; group < 4; ++group) {
+            const std::size_t dot = rest.find('.');
+            const std::string_view part = group < 3 ? rest.substr(0, dot) : rest;
+            if ((group < 3 && dot == std::string_view::npos) || part.size() > 2) {
+                return Fail(path, "a version like \"6.4.9.1\" was expected");
+            }
+            const std::optional<std::uint64_t> n = ParseDigits(part, 10);
+            if (!n) {
+                return Fail(path, "a version like \"6.4.9.1\" was expected");
+            }
+            value = value * 100 + static_cast<std::uint32_t>(*n);
+            if (group < 3) {
+                rest.remove_prefix(dot + 1);
+            }
+        }
+        out = value;
+        return true;
+    }
+
+    bool Unsigned(const JsonValue& v, const std::string& path, std::uint64_t max, std::uint32_t& out)
+    {
+        std::uint64_t value = 0;
+        if (!Unsigned(v, path, max, value)) {
+            return false;
+        }
+        out = static_cast<std::uint32_t>(value);
+        return true;
+    }
+
+    bool Text(const JsonValue& v, const std::string& path, std::string& out)
+    {
+        if (!v.IsString()) {
+            return Fail(path, "a text was expected");
+        }
+        const std::string& s = v.AsString();
+        if (s.size() > kMaxTextBytes) {
+            return Fail(path, "longer than " + std::to_string(kMaxTextBytes) + " characters");
+        }
+        // Stations carry their texts as 8-bit characters; NUL would end them early.
+        for (const char c : s) {
+            const auto u = static_cast<unsigned char>(c);
+            if (u < 0x20 || u >= 0x7F) {
+                return Fail(path, "only printable ASCII characters are allowed");
+            }
+        }
+        out = s;
+        return true;
+    }
+
+    bool HexBlock(const JsonValue& v, const std::string& path, std::size_t size, std::vector<std::uint8_t>& out)
+    {
+        if (!v.IsString()) {
+            return Fail(path, "a hex text was expected");
+        }
+        std::vector<std::uint8_t> bytes;
+        int pending = -1;
+        for (const char c : v.AsString()) {
+            if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+                continue;
+            }
+            int digit = -1;
+            if (c >= '0' && c <= '9') {
+                digit = c - '0';
+            } else if (c >= 'a' && c <= 'f') {
+                digit = c - 'a' + 10;
+            } else if (c >= 'A' && c <= 'F') {
+                digit = c - 'A' + 10;
+            }
+            if (digit < 0) {
+                return Fail(path, "only hex digits and spaces are allowed");
+            }
+            if (pending < 0) {
+                pending = digit;
+            } else {
+                bytes.push_back(static_cast<std::uint8_t>(pending * 16 + digit));
+                pending = -1;
+            }
+        }
+        if (pending >= 0) {
+            return Fail(path, "odd number of hex digits");
+        }
+        if (bytes.size() != size) {
+            return Fail(path, std::to_string(size) + " bytes were expected, got " + std::to_string(bytes.size()));
+        }
+        out = std::move(bytes);
+        return true;
+    }
+
+    bool AnswerKind(const JsonValue& v, const std::string& path, std::uint8_t& out)
+    {
+        const std::string s = v.IsString() ? v.AsString() : std::string();
+        if (s == "plain") {
+            out = kAnswerPlain;
+            return true;
+        }
+        if (s == "seed") {
+            out = kAnswerSeedScrambled;
+            return true;
+        }
+        if (s.size() == 9 && s.rfind("program:", 0) == 0 && s[8] >= '1' && s[8] <= '7') {
+            out = static_cast<std::uint8_t>(s[8] - '0');
+            return true;
+        }
+        return Fail(path, "\"plain\", \"seed\" or \"program:1\" to \"program:7\" was expected");
+    }
+
+    bool Probability(const JsonValue& v, const std::string& path, double& out)
+    {
+        if (!v.IsNumber() || !(v.AsNumber() >= 0.0 && v.AsNumber() <= 1.0)) {
+            return Fail(path, "a probability from 0 to 1 was expected");
+        }
+        out = v.AsNumber();
+        return true;
+    }
+
+private:
+    std::string& error_;
+};
+
+// Address ranges by the top four bits: units 0x2..., modules 0x3..., 0x5..., 0x7..., 0x8....
+bool IsUnitAddress(std::uint32_t a) { return (a >> 28) == 0x2; }
+bool IsModuleAddress(std::uint32_t a)
+{
+    const std::uint32_t top = a >> 28;
+    return top == 0x3 || top == 0x5 || top == 0x7 || top == 0x8;
+}
+
+bool ReadStation(Reader& r, const JsonValue& v, const std::string& path, bool isUnit, StationConfig& s)
+{
+    if (isUnit) {
+        if (!r.CheckMembers(v, path,
+                            {"address", "hardwareCode", "version", "serial", "configuration", "kindCode", "information",
+                             "extra", "answers", "announceAnswer", "pollLimit"})) {
+            return false;
+        }
+    } else if (!r.CheckMembers(v, path,
+                               {"address", "hardwareCode", "version", "serial", "information", "name", "answers",
+                                "announceAnswer", "pollLimit"})) {
+        return false;
+    }
+    const JsonValue* address = v.Find("address");
+    if (address == nullptr) {
+        return r.Fail(path, "\"address\" is missing");
+    }
+    if (!r.Unsigned(*address, path + ".address", s.address)) {
+        return false;
+    }
+    if (isUnit && !IsUnitAddress(s.address)) {
+        return r.Fail(path + ".address", "a unit address lies in 0x20000000-0x2FFFFFFF");
+    }
+    if (!isUnit && !IsModuleAddress(s.address)) {
+        return r.Fail(path + ".address", "a module address starts with 0x3, 0x5, 0x7 or 0x8");
+    }
+    // The top address byte travels unfolded; these values would end or break the frame.
+    const std::uint32_t top = s.address >> 24;
+    if (top == 0x02 || top == 0x03 || top == 0x3F) {
+        return r.Fail(path + ".address", "an address with top byte 0x3F cannot be carried on the bus");
+    }
+    struct Field {
+        const char* name;
+        std::function<bool(const JsonValue&, const std::string&)> read;
+    };
+    const Field fields[] = {
+        {"hardwareCode", [&](const JsonValue& f, const std::string& p) { return r.Unsigned(f, p, s.hardwareCode); }},
+        {"version", [&](const JsonValue& f, const std::string& p) { return r.Version(f, p, s.version); }},
+        {"serial", [&](const JsonValue& f, const std::string& p) { return r.Text(f, p, s.serial); }},
+        {"configuration", [&](const JsonValue& f, const std::string& p) { return r.Unsigned(f, p, s.configuration); }},
+        {"kindCode", [&](const JsonValue& f, const std::string& p) { return r.Unsigned(f, p, s.kindCode); }},
+        {"information",
+         [&](const JsonValue& f, const std::string& p) {
+             return r.HexBlock(f, p, isUnit ? kUnitInformationBytes : kModuleInformationBytes, s.information);
+         }},
+        {"extra", [&](const JsonValue& f, const std::string& p) { return r.HexBlock(f, p, kUnitExtraBytes, s.extraBlock); }},
+        {"name", [&](const JsonValue& f, const std::string& p) { return r.Text(f, p, s.name); }},
+        {"answers", [&](const JsonValue& f, const std::string& p) { return r.AnswerKind(f, p, s.answerKind); }},
+        {"announceAnswer", [&](const JsonValue& f, const std::string& p) { return r.Unsigned(f, p, s.announceAnswer); }},
+        {"pollLimit", [&](const JsonValue& f, const std::string& p) { return r.Unsigned(f, p, s.pollLimit); }},
+    };
+    for (const Field& field : fields) {
+        if (const JsonValue* f = v.Find(field.name); f != nullptr && !field.read(*f, path + "." + field.name)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ReadFaultType(Reader& r, const JsonValue& v, const std::string& path, FaultType& out)
+{
+    static const std::pair<std::string_view, FaultType> kTypes[] = {
+        {"drop", FaultType::Drop},       {"corrupt", FaultType::Corrupt}, {"garbage", FaultType::Garbage},
+        {"busy", FaultType::Busy},       {"refuse", FaultType::Refuse},   {"silence", FaultType::Silence},
+        {"restart", FaultType::Restart}, {"foreign", FaultType::Foreign},
+    };
+    if (v.IsString()) {
+        for (const auto& [name, type] : kTypes) {
+            if (v.AsString() == name) {
+                out = type;
+                return true;
+            }
+        }
+    }
+    return r.Fail(path, "one of drop, corrupt, garbage, busy, refuse, silence, restart, foreign was expected");
+}
+
+bool ReadFault(Reader& r, const JsonValue& v, const std::string& path, FaultRule& rule)
+{
+    if (!r.CheckMembers(v, path,
+                        {"type", "station", "command", "probability", "nth", "count", "fromMs", "untilMs", "atMs",
+                         "downMs", "address"})) {
+        return false;
+    }
+    const JsonValue* type = v.Find("type");
+    if (type == nullptr) {
+        return r.Fail(path, "\"type\" is missing");
+    }
+    if (!ReadFaultType(r, *type, path + ".type", rule.type)) {
+        return false;
+    }
+    if (const JsonValue* f = v.Find("station")) {
+        std::uint32_t station = 0;
+        if (!r.Unsigned(*f, path + ".station", station)) {
+            return false;
+        }
+        rule.station = station;
+    }
+    if (const JsonValue* f = v.Find("command")) {
+        std::uint8_t command = 0;
+        if (!r.Unsigned(*f, path + ".command", command)) {
+            return false;
+        }
+        rule.command = command;
+    }
+    if (v.Find("probability") != nullptr && v.Find("nth") != nullptr) {
+        return r.Fail(path, "give either \"probability\" or \"nth\", not both");
+    }
+    if (const JsonValue* f = v.Find("address")) {
+        if (rule.type != FaultType::Foreign) {
+            return r.Fail(path + ".address", "not a member of this fault type");
+        }
+        std::uint32_t address = 0;
+        if (!r.Unsigned(*f, path + ".address", address)) {
+            return false;
+        }
+        rule.address = address;
+    }
+    if (const JsonValue* f = v.Find("probability"); f && !r.Probability(*f, path + ".probability", rule.probability)) {
+        return false;
+    }
+    if (const JsonValue* f = v.Find("nth"); f && !r.Unsigned(*f, path + ".nth", rule.nth)) {
+        return false;
+    }
+    if (const JsonValue* f = v.Find("count"); f && !r.Unsigned(*f, path + ".count", rule.count)) {
+        return false;
+    }
+    const bool windowed = rule.type == FaultType::Silence || rule.type == FaultType::Restart;
+    const char* const startName = rule.type == FaultType::Restart ? "atMs" : "fromMs";
+    const char* const endName = rule.type == FaultType::Restart ? "downMs" : "untilMs";
+    for (const char* name : {"fromMs", "untilMs", "atMs", "downMs"}) {
+        if (v.Find(name) != nullptr && (!windowed || (std::string_view(name) != startName && std::string_view(name) != endName))) {
+            return r.Fail(path + "." + name, "not a member of this fault type");
+        }
+    }
+    if (windowed) {
+        std::uint64_t start = 0;
+        std::uint64_t end = 0;
+        const JsonValue* s = v.Find(startName);
+        const JsonValue* e = v.Find(endName);
+        if (s == nullptr || e == nullptr) {
+            return r.Fail(path, std::string("\"") + startName + "\" and \"" + endName + "\" are needed");
+        }
+        constexpr std::uint64_t kMaxMs = std::uint64_t{1} << 40;
+        if (!r.Unsigned(*s, path + "." + startName, kMaxMs, start) || !r.Unsigned(*e, path + "." + endName, kMaxMs, end)) {
+            return false;
+        }
+        rule.fromMs = start;
+        rule.untilMs = rule.type == FaultType::Restart ? start + end : end;
+        if (rule.untilMs < rule.fromMs) {
+            return r.Fail(path + "." + endName, "the window ends before it begins");
+        }
+    }
+    if ((rule.type == FaultType::Busy || rule.type == FaultType::Corrupt || rule.type == FaultType::Garbage ||
+         rule.type == FaultType::Foreign) &&
+        rule.count == 0) {
+        return r.Fail(path + ".count", "must be at least 1");
+    }
+    return true;
+}
+
+bool ReadFaultArray(Reader& r, const JsonValue& v, const std::string& path, std::vector<FaultRule>& out)
+{
+    if (!v.IsArray()) {
+        return r.Fail(path, "an array was expected");
+    }
+    for (std::size_t i = 0; i < v.Items().size(); ++i) {
+        FaultRule rule;
+        if (!ReadFault(r, v.Items()[i], path + "[" + std::to_string(i) + "]", rule)) {
+            return false;
+        }
+        out.push_back(rule);
+    }
+    return true;
+}
+
+bool ReadInstallation(Reader& r, const JsonValue& root, InstallationConfig& c)
+{
+    if (!r.CheckMembers(root, "installation", {"baud", "processingMs", "unit", "modules", "faults"})) {
+        return false;
+    }
+    if (const JsonValue* f = root.Find("baud")) {
+        if (!r.Unsigned(*f, "baud", c.baud)) {
+            return false;
+        }
+        if (c.baud == 0) {
+            return r.Fail("baud", "must be above 0");
+        }
+    }
+    if (const JsonValue* f = root.Find("processingMs"); f && !r.Unsigned(*f, "processingMs", 60000, c.processingMs)) {
+        return false;
+    }
+    const JsonValue* unit = root.Find("unit");
+    if (unit == nullptr) {
+        return r.Fail("installation", "\"unit\" is missing");
+    }
+    if (!ReadStation(r, *unit, "unit", true, c.unit)) {
+        return false;
+    }
+    if (const JsonValue* modules = root.Find("modules")) {
+        if (!modules->IsArray()) {
+            return r.Fail("modules", "an array was expected");
+        }
+        if (modules->Items().size() > InstallationConfig::kMaxModules) {
+            return r.Fail("modules", "at most four modules sit behind a unit");
+        }
+        for (std::size_t i = 0; i < modules->Items().size(); ++i) {
+            const std::string path = "modules[" + std::to_string(i) + "]";
+            StationConfig m;
+            if (!ReadStation(r, modules->Items()[i], path, false, m)) {
+                return false;
+            }
+            for (const StationConfig& other : c.modules) {
+                if (other.address == m.address) {
+                    return r.Fail(path + ".address", "the same address as another module");
+                }
+            }
+            c.modules.push_back(std::move(m));
+        }
+    }
+    if (const JsonValue* faults = root.Find("faults"); faults && !ReadFaultArray(r, *faults, "faults", c.faults)) {
+        return false;
+    }
+    return true;
+}
+
+std::optional<JsonValue> ParseDocument(std::string_view text, std::string& error)
+{
+    JsonError jsonError;
+    std::optional<JsonValue> root = JsonReader::Parse(text, jsonError);
+    if (!root) {
+        error = jsonError.ToText();
+    }
+    return root;
+}
+
+}  // namespace
+
+std::optional<InstallationConfig> InstallationFile::Parse(std::string_view text, std::string& error)
+{
+    const std::optional<JsonValue> root = ParseDocument(text, error);
+    if (!root) {
+        return std::nullopt;
+    }
+    Reader reader(error);
+    InstallationConfig config;
+    if (!ReadInstallation(reader, *root, config)) {
+        return std::nullopt;
+    }
+    return config;
+}
+
+std::optional<InstallationConfig> InstallationFile::Load(const std::filesystem::path& path, std::string& error)
+{
+    std::string text;
+    try {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            error = path.string() + ": cannot be opened";
+            return std::nullopt;
+        }
+        std::ostringstream buffer;
+        buffer << in.rdbuf();
+        text = buffer.str();
+    } catch (const std::exception& e) {
+        error = path.string() + ": " + e.what();
+        return std::nullopt;
+    }
+    std::optional<InstallationConfig> config = Parse(text, error);
+    if (!config) {
+        error = path.string() + ": " + error;
+    }
+    return config;
+}
+
+std::optional<std::vector<FaultRule>> InstallationFile::ParseFaults(std::string_view text, std::string& error)
+{
+    const std::optional<JsonValue> root = ParseDocument(text, error);
+    if (!root) {
+        return std::nullopt;
+    }
+    Reader reader(error);
+    std::vector<FaultRule> rules;
+    if (!ReadFaultArray(reader, *root, "faults", rules)) {
+        return std::nullopt;
+    }
+    return rules;
+}
+
+}  // namespace quorfw
