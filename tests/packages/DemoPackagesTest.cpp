@@ -1,6 +1,5 @@
 // The demo packages the build makes from data/*.qupm, read back as the product reads them,
 // against what data/README.md promises for the built-in simulated installation.
-#include <cstdlib>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -17,8 +16,7 @@ namespace {
 
 std::filesystem::path DemoPackageFolder()
 {
-    const char* binary = std::getenv("QUORFW_BINARY_DIR");
-    return std::filesystem::path(binary ? binary : ".") / "data" / "packages";
+    return QUORFW_DEMO_PACKAGE_DIR;
 }
 
 UpdateFile LoadDemo(const std::string& name)
@@ -94,7 +92,12 @@ TEST(DemoPackages, ScannerPackageDoesNotFitTheWholeInstallation)
     EXPECT_FALSE(scanners.AppliesToSerial("10030100001234"));
     EXPECT_FALSE(scanners.AppliesToSerial("30070100003456"));
 
-    EXPECT_EQ(LoadPackageFolder(DemoPackageFolder()).size(), 2u);
+    // Every manifest in data/ became a package the folder scan accepts.
+    std::size_t manifests = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(QUORFW_DEMO_MANIFEST_DIR)) {
+        manifests += entry.path().extension() == ".qupm" ? 1 : 0;
+    }
+    EXPECT_EQ(LoadPackageFolder(DemoPackageFolder()).size(), manifests);
 }
 
 }  // namespace
