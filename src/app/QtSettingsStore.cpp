@@ -13,7 +13,7 @@ constexpr const char* kApplication = "quorFWupdate";
 
 QString Key(std::string_view name)
 {
-    return QString::fromUtf8(kSettingsSection.data(), static_cast<qsizetype>(kSettingsSection.size())) +
+    return QString::fromUtf8(kSettingsGroup.data(), static_cast<qsizetype>(kSettingsGroup.size())) +
            QLatin1Char('/') + QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 

@@ -17,7 +17,7 @@ public:
     [[nodiscard]] virtual bool WriteString(std::string_view name, std::string_view value) = 0;
 };
 
-inline constexpr std::string_view kSettingsSection = "Settings";
+inline constexpr std::string_view kSettingsGroup = "Settings";
 
 // Value names and the defaults that apply when a value is absent.
 inline constexpr std::string_view kSettingUsb = "USB";
