@@ -16,6 +16,8 @@ struct InstallationConfig {
 
     std::uint32_t baud = 115200;
     std::uint32_t processingMs = 2;
+    // How long a station is down when it restarts into new firmware.
+    std::uint32_t restartDownMs = 3000;
     StationConfig unit;
     std::vector<StationConfig> modules;
     std::vector<FaultRule> faults;

@@ -241,12 +241,12 @@ bool ReadStation(Reader& r, const JsonValue& v, const std::string& path, bool is
     if (isUnit) {
         if (!r.CheckMembers(v, path,
                             {"address", "hardwareCode", "version", "serial", "configuration", "kindCode", "information",
-                             "extra", "answers", "announceAnswer", "pollLimit"})) {
+                             "extra", "answers", "announceAnswer", "pollLimit", "versionAfterUpdate"})) {
             return false;
         }
     } else if (!r.CheckMembers(v, path,
                                {"address", "hardwareCode", "version", "serial", "information", "name", "answers",
-                                "announceAnswer", "pollLimit"})) {
+                                "announceAnswer", "pollLimit", "versionAfterUpdate"})) {
         return false;
     }
     const JsonValue* address = v.Find("address");
@@ -286,6 +286,8 @@ bool ReadStation(Reader& r, const JsonValue& v, const std::string& path, bool is
         {"answers", [&](const JsonValue& f, const std::string& p) { return r.AnswerKind(f, p, s.answerKind); }},
         {"announceAnswer", [&](const JsonValue& f, const std::string& p) { return r.Unsigned(f, p, s.announceAnswer); }},
         {"pollLimit", [&](const JsonValue& f, const std::string& p) { return r.Unsigned(f, p, s.pollLimit); }},
+        {"versionAfterUpdate",
+         [&](const JsonValue& f, const std::string& p) { return r.Version(f, p, s.versionAfterUpdate); }},
     };
     for (const Field& field : fields) {
         if (const JsonValue* f = v.Find(field.name); f != nullptr && !field.read(*f, path + "." + field.name)) {
@@ -414,7 +416,7 @@ bool ReadFaultArray(Reader& r, const JsonValue& v, const std::string& path, std:
 
 bool ReadInstallation(Reader& r, const JsonValue& root, InstallationConfig& c)
 {
-    if (!r.CheckMembers(root, "installation", {"baud", "processingMs", "unit", "modules", "faults"})) {
+    if (!r.CheckMembers(root, "installation", {"baud", "processingMs", "restartDownMs", "unit", "modules", "faults"})) {
         return false;
     }
     if (const JsonValue* f = root.Find("baud")) {
@@ -426,6 +428,10 @@ bool ReadInstallation(Reader& r, const JsonValue& root, InstallationConfig& c)
         }
     }
     if (const JsonValue* f = root.Find("processingMs"); f && !r.Unsigned(*f, "processingMs", 60000, c.processingMs)) {
+        return false;
+    }
+    if (const JsonValue* f = root.Find("restartDownMs");
+        f && !r.Unsigned(*f, "restartDownMs", 600000, c.restartDownMs)) {
         return false;
     }
     const JsonValue* unit = root.Find("unit");

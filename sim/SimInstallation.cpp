@@ -44,6 +44,7 @@ SimInstallation::SimInstallation(const InstallationConfig& config, std::uint64_t
                                                                                WireUs(frame.size());
                                                     QueueToTool(std::move(frame), atUs);
                                                 });
+    firmware_ = std::make_unique<SimFirmwareUpdates>(*unit_, modules, faults_, config_.restartDownMs);
 }
 
 SimStation* SimInstallation::FindStation(std::uint32_t address)
@@ -109,10 +110,12 @@ void SimInstallation::AdvanceTo(std::uint64_t nowUs)
         if (faults_.AppliesTo(edge.rule, unit_->Address())) {
             unit_->Restart();
             commands_->UnitRestarted(edge.timeMs * 1000);
+            firmware_->Restarted(*unit_);
         }
         for (const std::unique_ptr<SimModule>& m : modules_) {
             if (faults_.AppliesTo(edge.rule, m->Address())) {
                 m->Restart();
+                firmware_->Restarted(*m);
             }
         }
     }
@@ -162,6 +165,7 @@ void SimInstallation::HandleFrame(std::span<const std::uint8_t> frame, std::uint
     }
     Log({arrivedUs, SimEvent::Type::Request, address, command, request.FrameFlags()});
     const std::optional<SimReply> reply = station->Respond(request, faults_);
+    firmware_->ScheduleRestarts(arrivedUs);
     if (!reply) {
         Log({arrivedUs, SimEvent::Type::Unanswered, address, command, 0});
         return;

@@ -12,6 +12,7 @@
 #include "sim/InstallationConfig.h"
 #include "sim/SimCommandSet.h"
 #include "sim/SimEvent.h"
+#include "sim/SimFirmwareUpdates.h"
 #include "sim/SimFrameAssembler.h"
 #include "sim/SimModule.h"
 #include "sim/SimReply.h"
@@ -45,6 +46,8 @@ public:
     [[nodiscard]] FaultPlan& Faults() { return faults_; }
     // Roll call, identity, unit data and what the tool wrote.
     [[nodiscard]] SimCommandSet& Commands() { return *commands_; }
+    // Firmware transfers the stations took in, and their restarts into new firmware.
+    [[nodiscard]] SimFirmwareUpdates& Firmware() { return *firmware_; }
 
     // --- The line. ---
 
@@ -93,6 +96,7 @@ private:
     std::vector<std::unique_ptr<SimModule>> modules_;
     FaultPlan faults_;
     std::unique_ptr<SimCommandSet> commands_;
+    std::unique_ptr<SimFirmwareUpdates> firmware_;
     SimFrameAssembler ear_;
     std::deque<LineChunk> line_;
     std::uint64_t lastAdvanceUs_ = 0;

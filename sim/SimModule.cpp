@@ -20,4 +20,10 @@ SimModule::SimModule(const StationConfig& config, std::uint32_t randomSeed) : Si
     }
 }
 
+void SimModule::InstallFirmware(std::uint32_t version, std::span<const std::uint8_t> configuration)
+{
+    std::copy_n(configuration.begin(), std::min(configuration.size(), information_.size()), information_.begin());
+    WriteLe32(&information_[kVersionOffset], version);
+}
+
 }  // namespace quorfw

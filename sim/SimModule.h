@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "sim/SimStation.h"
 
@@ -25,6 +26,9 @@ public:
     // Keypads (0x8... addresses) answer the identity command only.
     [[nodiscard]] bool IsKeypad() const { return (Address() >> 28) == 0x8; }
     [[nodiscard]] const std::array<std::uint8_t, kInformationBytes>& Information() const { return information_; }
+    // Restarted into new firmware: its version, and the leading information bytes its image
+    // carried in its configuration area (none for images without one).
+    void InstallFirmware(std::uint32_t version, std::span<const std::uint8_t> configuration);
 
 private:
     std::array<std::uint8_t, kInformationBytes> information_{};

@@ -44,6 +44,8 @@ public:
     void SetAnswerKind(std::uint8_t kind) { config_.answerKind = kind; }
     void SetAnnounceAnswer(std::uint8_t code) { config_.announceAnswer = code; }
     void SetPollLimit(std::uint32_t limit) { config_.pollLimit = limit; }
+    // New firmware: the version the station identifies with from now on.
+    void SetVersion(std::uint32_t version) { config_.version = version; }
 
     // True once a key announcement was understood (and until the station restarts).
     [[nodiscard]] bool KeyKnown() const { return keyKnown_; }

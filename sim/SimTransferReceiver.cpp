@@ -58,9 +58,9 @@ std::uint32_t WordSum(std::span<const std::uint8_t> bytes, std::size_t start, st
     return sum;
 }
 
-// The version of a patched module image: the configuration area of the layout its own
-// version selects, with an intact checksum.
-std::optional<std::uint32_t> ConfiguredVersion(std::span<const std::uint8_t> image)
+// Where a patched module image keeps its information block: the configuration area of the
+// layout its own version selects, with an intact checksum.
+std::optional<std::size_t> ConfigurationOffset(std::span<const std::uint8_t> image)
 {
     for (std::size_t i = 0; i < kLayouts.size(); ++i) {
         const Layout& layout = kLayouts[i];
@@ -72,7 +72,7 @@ std::optional<std::uint32_t> ConfiguredVersion(std::span<const std::uint8_t> ima
         if (ReadLe32(info) != kInformationLength || LayoutIndexForVersion(version) != i || end > image.size())
             continue;
         if (ReadLe32(&image[layout.checksum]) == WordSum(image, layout.sumStart, end))
-            return version;
+            return layout.config + 4;
     }
     return std::nullopt;
 }
@@ -133,6 +133,13 @@ std::optional<std::uint32_t> SimTransferReceiver::TakeVerifiedVersion()
     return imageVersion_;
 }
 
+std::span<const std::uint8_t> SimTransferReceiver::Configuration() const
+{
+    if (!configurationOffset_)
+        return {};
+    return std::span<const std::uint8_t>(unpacked_).subspan(*configurationOffset_, kConfigArea - 4);
+}
+
 SimTransferReceiver::Answer SimTransferReceiver::OnStart(const BusMessage& request)
 {
     ++counters_.starts;
@@ -149,6 +156,7 @@ SimTransferReceiver::Answer SimTransferReceiver::OnStart(const BusMessage& reque
     received_.clear();
     unpacked_.clear();
     imageVersion_.reset();
+    configurationOffset_.reset();
     compressed_ = deviceContainer_ = verified_ = false;
     nextBlock_ = 0;
     lastBlockOffset_ = lastBlockLength_ = 0;
@@ -286,7 +294,9 @@ void SimTransferReceiver::Unpack()
     } else {
         unpacked_ = received_;
     }
-    imageVersion_ = ConfiguredVersion(unpacked_);
+    configurationOffset_ = ConfigurationOffset(unpacked_);
+    if (configurationOffset_)
+        imageVersion_ = ReadLe32(&unpacked_[*configurationOffset_ + 8]);
     verified_ = true;
 }
 

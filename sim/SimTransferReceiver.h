@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,9 @@ public:
     // The firmware version written into the unpacked image (its configuration area, or
     // the BCD version of a device container); nothing for images that carry none.
     [[nodiscard]] std::optional<std::uint32_t> ImageVersion() const { return imageVersion_; }
+    // The information block the tool wrote into the unpacked image's configuration area
+    // (388 bytes), or nothing.
+    [[nodiscard]] std::span<const std::uint8_t> Configuration() const;
     [[nodiscard]] const Counters& Count() const { return counters_; }
 
     // Takes the verified image for installation: ImageVerified() is false afterwards.
@@ -111,6 +115,7 @@ private:
     bool compressed_ = false;
     bool deviceContainer_ = false;
     std::optional<std::uint32_t> imageVersion_;
+    std::optional<std::size_t> configurationOffset_;
     Counters counters_;
 };
 

@@ -34,6 +34,9 @@ struct StationConfig {
     std::uint8_t announceAnswer = 0x82;
     // Poll acknowledgement operand2.
     std::uint32_t pollLimit = 0;
+    // The version the station comes back with after a firmware update whose image names
+    // none (unit and keypad images); 0 keeps the old version.
+    std::uint32_t versionAfterUpdate = 0;
 
     friend bool operator==(const StationConfig&, const StationConfig&) = default;
 };

@@ -8,6 +8,7 @@
 #include "bus/BusDiscovery.h"
 #include "bus/BusSession.h"
 #include "bus/FrameCodec.h"
+#include "bus/ModuleIdentity.h"
 #include "programming/CRC_32.h"
 #include "programming/TransferPlan.h"
 
@@ -20,7 +21,6 @@ constexpr std::uint8_t kFlagsRequest = 0x81;
 constexpr std::uint8_t kFlagsBlock = 0x80;
 constexpr std::uint8_t kHoldKind = 0x80;
 constexpr std::uint32_t kHoldOperand = 0xFF;
-constexpr std::size_t kUnitKindCodeOffset = 85;
 
 bool IsBlockAcknowledged(std::uint8_t code)
 {

@@ -1,0 +1,113 @@
+#include "sim/SimFirmwareUpdates.h"
+
+#include <algorithm>
+
+#include "bus/BusCommandCodes.h"
+#include "sim/FaultPlan.h"
+#include "sim/SimModule.h"
+#include "sim/SimUnit.h"
+#include "sim/StationLink.h"
+
+namespace quorfw {
+namespace {
+
+std::optional<BusMessage> AnswerWith(const BusMessage& request, const SimTransferReceiver::Answer& a)
+{
+    BusMessage answer;
+    if (!StationLink::FillAnswer(request, answer, a.code, a.operand1, a.operand2))
+        return std::nullopt;
+    return answer;
+}
+
+}  // namespace
+
+SimFirmwareUpdates::SimFirmwareUpdates(SimUnit& unit, const std::vector<SimModule*>& modules, FaultPlan& faults,
+                                       std::uint32_t restartDownMs)
+    : unit_(unit), modules_(modules), faults_(faults), restartDownMs_(restartDownMs)
+{
+    RegisterTransfers(unit_);
+    for (SimModule* module : modules_) {
+        RegisterTransfers(*module);
+        RegisterModuleRestarts(*module);
+    }
+}
+
+void SimFirmwareUpdates::RegisterTransfers(SimStation& station)
+{
+    const std::uint32_t address = station.Address();
+    SimTransferReceiver& receiver = receivers_[address];
+    const bool isUnit = &station == &unit_;
+    for (const std::uint8_t command : {kCmdTransferStart, kCmdTransferBlock, kCmdTransferEnd, kCmdImageCommit}) {
+        station.Handle(command, [this, &receiver, address, isUnit](const BusMessage& request) -> std::optional<BusMessage> {
+            const auto answer = receiver.OnRequest(request);
+            if (!answer)
+                return std::nullopt;
+            // The unit reboots into its own firmware as soon as it has checked it.
+            if (isUnit && request.Command() == kCmdTransferEnd && receiver.ImageVerified())
+                dueRestarts_.push_back(address);
+            return AnswerWith(request, *answer);
+        });
+    }
+}
+
+void SimFirmwareUpdates::RegisterModuleRestarts(SimModule& module)
+{
+    const std::uint32_t address = module.Address();
+    SimTransferReceiver& receiver = receivers_[address];
+    module.Handle(kCmdModuleText, [this, &receiver, address](const BusMessage& request) -> std::optional<BusMessage> {
+        if (request.Operand1() != 0 && receiver.ImageVerified())
+            dueRestarts_.push_back(address);
+        return AnswerWith(request, {kAnsDone});
+    });
+    module.Handle(kCmdRestart, [this, &receiver, address](const BusMessage& request) -> std::optional<BusMessage> {
+        if (request.Operand2() == kRestartOperand)
+            dueRestarts_.push_back(address);
+        else if (request.Operand2() == 0)
+            receiver.Abort();
+        return std::nullopt;  // neither is answered
+    });
+}
+
+void SimFirmwareUpdates::ScheduleRestarts(std::uint64_t nowUs)
+{
+    for (const std::uint32_t address : dueRestarts_) {
+        FaultRule down;
+        down.type = FaultType::Restart;
+        down.station = address;
+        down.fromMs = nowUs / 1000;
+        down.untilMs = down.fromMs + restartDownMs_;
+        faults_.Add(down);
+    }
+    dueRestarts_.clear();
+}
+
+void SimFirmwareUpdates::Restarted(SimStation& station)
+{
+    SimTransferReceiver* receiver = Receiver(station.Address());
+    if (receiver == nullptr || !receiver->ImageVerified())
+        return;
+    const auto configuration = receiver->Configuration();
+    std::uint32_t version = receiver->TakeVerifiedVersion().value_or(0);
+    if (version == 0)
+        version = station.Config().versionAfterUpdate;
+    if (version == 0)
+        version = station.Config().version;
+    station.SetVersion(version);
+    if (station.role() == SimStation::Role::Module)
+        static_cast<SimModule&>(station).InstallFirmware(version, configuration);
+    ++installs_[station.Address()];
+}
+
+SimTransferReceiver* SimFirmwareUpdates::Receiver(std::uint32_t address)
+{
+    const auto found = receivers_.find(address);
+    return found == receivers_.end() ? nullptr : &found->second;
+}
+
+std::uint32_t SimFirmwareUpdates::Installs(std::uint32_t address) const
+{
+    const auto found = installs_.find(address);
+    return found == installs_.end() ? 0 : found->second;
+}
+
+}  // namespace quorfw
