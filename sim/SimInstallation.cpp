@@ -141,7 +141,7 @@ void SimInstallation::HandleFrame(std::span<const std::uint8_t> frame, std::uint
     }
     RestoreAddresses(header);
     if (commands_->OnHeader(header, arrivedUs)) {
-        return;  // roll call and scan polls, for every station
+        return;  // roll call and scan polls (for every station), link resets
     }
     SimStation* station = FindStation(header.Destination());
     if (station == nullptr) {
