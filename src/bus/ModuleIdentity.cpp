@@ -234,7 +234,9 @@ bool Identify(BusSession& session, std::uint8_t slot)
         if (answer == nullptr || answer->Command() != kAnsIdentity) {
             continue;
         }
-        const auto serial = SerialField(*answer);
+        // Keypads name their serial number as a text; the others fill the 14-byte field.
+        const bool keypad = !isUnit && (station.type == kModuleTypeKeypad || IsIdentityOnlyModuleAddress(station.address));
+        const auto serial = keypad ? SerialText(answer->DataBytes()) : SerialField(*answer);
         if (!serial) {
             continue;
         }

@@ -187,6 +187,23 @@ TEST(DiscoveryIdentity, NameAloneMakesTheReadSucceed)
     EXPECT_EQ(bench.CommandsTo(0x70000001, kCmdIdentity).size(), 1u);
 }
 
+TEST(DiscoveryIdentity, KeypadSerialIsATextOfAtMostFourteenCharacters)
+{
+    struct Case {
+        const char* serial;
+        bool taken;
+    };
+    for (const Case c : {Case{"3007010000", true}, Case{"30070100003456", true}, Case{"300701000034567", false}}) {
+        SCOPED_TRACE(c.serial);
+        DiscoveryTestBench bench(UnitWithModules({SimStationAt(0x80000001, 1020005, c.serial)}));
+        Connect(bench);
+        bench.session.modules[0].serial = "before";
+        EXPECT_EQ(ReadModuleInfo(bench.session, 0), c.taken);
+        EXPECT_EQ(Identify(bench.session, 0), c.taken);
+        EXPECT_EQ(bench.session.modules[0].serial, c.taken ? c.serial : "before");
+    }
+}
+
 TEST(DiscoveryIdentity, UnitExtraBlockIsTakenWhole)
 {
     InstallationConfig config = UnitWithModules({});
