@@ -1,23 +1,41 @@
-#include <cstdio>
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 
+#include "app/BaudRateFile.h"
+#include "app/Environment.h"
+#include "app/QtSettingsStore.h"
+#include "app/StartupFiles.h"
+#include "app/UiStrings.h"
+#include "app/cli/CliVerbs.h"
 #include "bus/ConverterHub.h"
 #include "common/Clock.h"
-#include "common/ProgramVersion.h"
 
-int main(int, char**)
+int main(int argc, char** argv)
 {
-    std::printf("quorfwupdate %s\n", quorfw::kProgramVersion);
+    using namespace quorfw;
+    const std::vector<std::string> words(argv + 1, argv + argc);
+    if (words.empty()) {
+        // The desktop window comes here; until it exists the program only runs verbs.
+        std::cerr << CliUsage();
+        return kExitUsage;
+    }
 
-    quorfw::SystemClock clock;
-    const auto hub = quorfw::ConverterHub::WithHardware(clock);
-    const std::vector<std::string> converters = hub->Enumerate();
-    if (converters.empty()) {
-        std::printf("no converters found\n");
-    }
-    for (const std::string& id : converters) {
-        std::printf("%s\n", id.c_str());
-    }
-    return 0;
+    (void)SetUpUiStrings(LanguageFolder(ProgramFolder()));
+    SystemClock clock;
+    QtSettingsStore settings;
+    CliContext context{
+        std::cout,
+        std::cerr,
+        settings,
+        SystemEnvironment(),
+        clock,
+        std::filesystem::current_path() / std::string(kBaudRateFileName),
+        [](Clock& hubClock) { return ConverterHub::WithHardware(hubClock); },
+        isatty(STDERR_FILENO) != 0,
+    };
+    return RunCliVerb(words, context);
 }

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <ostream>
+
+#include "app/cli/JsonWriter.h"
+
+namespace quorfw {
+
+class MainModel;
+
+// The displayed installation as the grid shows it (versions as read back after an update),
+// the packages that fit it and the selected one.
+void WriteInstallationText(std::ostream& out, const MainModel& model);
+
+// The same as members of an open JSON object: "unit", "modules", "packages", "selected".
+void WriteInstallationJson(JsonWriter& json, const MainModel& model);
+
+}  // namespace quorfw

@@ -1,0 +1,89 @@
+#include <filesystem>
+#include <string>
+
+#include "app/cli/CliPackageFolder.h"
+#include "app/cli/CliVerbs.h"
+#include "app/cli/JsonWriter.h"
+#include "packages/PackageSections.h"
+
+namespace quorfw {
+
+namespace {
+
+std::string FileName(const UpdateFile& package)
+{
+    return std::filesystem::path(package.GetPath()).filename().string();
+}
+
+void WritePackagesJson(std::ostream& out, const std::string& folder, const std::vector<UpdateFile>& packages)
+{
+    JsonWriter json;
+    json.BeginObject().Key("ok").Bool(true).Key("folder").String(folder).Key("packages").BeginArray();
+    for (std::size_t k = 0; k < packages.size(); ++k) {
+        const UpdateFile& package = packages[k];
+        json.BeginObject()
+            .Key("index").Int(static_cast<std::int64_t>(k))
+            .Key("file").String(FileName(package))
+            .Key("title").String(package.GetTitle())
+            .Key("name").String(package.GetName())
+            .Key("articles").BeginArray();
+        for (const std::string& article : package.GetArticles()) {
+            json.String(article);
+        }
+        json.EndArray().Key("versions").BeginArray();
+        for (int section = 0; section < kPackageSectionCount; ++section) {
+            const std::string version = package.GetSectionVersion(section);
+            if (!version.empty()) {
+                json.BeginObject().Key("section").Int(section).Key("version").String(version).EndObject();
+            }
+        }
+        json.EndArray().EndObject();
+    }
+    json.EndArray().EndObject();
+    out << json.Text() << '\n';
+}
+
+void WritePackagesText(std::ostream& out, const std::string& folder, const std::vector<UpdateFile>& packages)
+{
+    out << "Packages in " << folder << ": " << packages.size() << '\n';
+    for (std::size_t k = 0; k < packages.size(); ++k) {
+        const UpdateFile& package = packages[k];
+        out << '\n' << k << "  " << FileName(package) << '\n';
+        out << "   title:    " << package.GetTitle() << '\n';
+        out << "   name:     " << package.GetName() << '\n';
+        out << "   articles:";
+        for (const std::string& article : package.GetArticles()) {
+            out << ' ' << article;
+        }
+        out << "\n   versions:";
+        for (int section = 0; section < kPackageSectionCount; ++section) {
+            const std::string version = package.GetSectionVersion(section);
+            if (!version.empty()) {
+                out << " [" << section << "] " << version;
+            }
+        }
+        out << '\n';
+    }
+}
+
+}  // namespace
+
+// quorfwupdate packages: what each package of the folder holds.
+int RunPackagesVerb(const CliArguments& arguments, CliContext& context)
+{
+    std::string error;
+    const auto folder = ResolvePackageFolder(arguments, context, error);
+    if (!folder) {
+        context.err << "quorfwupdate packages: " << error << '\n';
+        return kExitUsage;
+    }
+    const std::vector<UpdateFile> packages = LoadCliPackages(*folder, context.err);
+    if (arguments.json) {
+        WritePackagesJson(context.out, *folder, packages);
+    } else {
+        WritePackagesText(context.out, *folder, packages);
+    }
+    return kExitOk;
+}
+
+}  // namespace quorfw

@@ -1,0 +1,37 @@
+#include "app/OperationStart.h"
+#include "app/cli/CliOperation.h"
+#include "app/cli/CliOutput.h"
+#include "app/cli/CliVerbs.h"
+#include "app/cli/JsonWriter.h"
+
+namespace quorfw {
+
+// quorfwupdate scan: one scan run; the stations found, what the fitting packages offer.
+int RunScanVerb(const CliArguments& arguments, CliContext& context)
+{
+    int exitCode = kExitOk;
+    CliHost::Options hostOptions;
+    hostOptions.json = arguments.json;
+    hostOptions.terminal = context.terminal;
+    auto operation = CliOperation::Prepare(arguments, context, hostOptions, exitCode);
+    if (!operation) {
+        return exitCode;
+    }
+    MainModel& model = operation->model();
+    const bool ok = operation->RunToEnd(StartScan(model, operation->host()));
+
+    if (arguments.json) {
+        JsonWriter json;
+        json.BeginObject().Key("ok").Bool(ok).Key("converter").String(operation->converter());
+        WriteInstallationJson(json, model);
+        json.EndObject();
+        context.out << json.Text() << '\n';
+    } else {
+        context.out << "Converter " << operation->converter() << '\n';
+        WriteInstallationText(context.out, model);
+        context.out << (ok ? "Scan: ok\n" : "Scan: failed (see the update log for the details)\n");
+    }
+    return ok ? kExitOk : kExitFailed;
+}
+
+}  // namespace quorfw
