@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "app/UiStringIds.h"
+#include "bus/BusCommandCodes.h"
+#include "tests/app/SimulatedInstallationFixture.h"
+
+namespace quorfw::test {
+namespace {
+
+using Steps = std::vector<std::pair<int, int>>;
+
+class UpdateRunTest : public SimulatedInstallationTest {
+protected:
+    // Scans with the package, then runs the update; true when the update succeeded.
+    bool ScanThenUpdate(const PackageVersions& versions, const std::string& unitSection = {})
+    {
+        AddPackage("p.qup", InstallationManifest(versions, "Test package", "100301 200501 200601 300701", unitSection));
+        EXPECT_TRUE(Scan());
+        host = RecordingHost{};
+        installation->ClearLogs();
+        return Update();
+    }
+
+    // Stations that received a transfer start, in order.
+    [[nodiscard]] std::vector<std::uint32_t> TransferStarts() const
+    {
+        std::vector<std::uint32_t> stations;
+        for (const SimRequestRecord& record : RequestsWith(kCmdTransferStart)) {
+            if (stations.empty() || stations.back() != record.station) {
+                stations.push_back(record.station);
+            }
+        }
+        return stations;
+    }
+
+    [[nodiscard]] std::size_t RequestsAfter(std::uint8_t command, std::uint32_t station, std::uint64_t afterUs) const
+    {
+        std::size_t count = 0;
+        for (const SimRequestRecord& record : RequestsWith(command)) {
+            count += record.station == station && record.timeUs > afterUs ? 1 : 0;
+        }
+        return count;
+    }
+};
+
+TEST_F(UpdateRunTest, UnitAndFirstTwoModulesCountStepsInOrder)
+{
+    // The keypad's package version equals its own: not marked.
+    ASSERT_TRUE(ScanThenUpdate(PackageVersions{"2.5.4.0", "6.4.10.0", "3.0.4.20", "1.2.0.5"}));
+    const Steps expected = {{0, 5}, {1, 5}, {2, 5}, {3, 5}, {3, 5}, {4, 5}, {5, 5}};
+    EXPECT_EQ(host.steps, expected);
+    const std::vector<std::uint32_t> order = {kUnitAddress, kScanner5Address, kScanner6Address};
+    EXPECT_EQ(TransferStarts(), order);
+    EXPECT_EQ(host.messages, std::vector<std::uint32_t>{kTextUpdateDone});
+    EXPECT_EQ(host.logIds.back(), kTextUpdateDone);
+    EXPECT_EQ(host.timerStarts, 3);
+    EXPECT_EQ(host.timerStops, host.timerStarts + 1);  // once more at the end of the run
+    EXPECT_EQ(host.stateTexts[kUnitRow].rfind("Ok: ", 0), 0u) << host.stateTexts[kUnitRow];
+    EXPECT_EQ(host.stateTexts[0].rfind("Ok: ", 0), 0u);
+    EXPECT_FALSE(model->Busy());
+}
+
+TEST_F(UpdateRunTest, OnlyModuleTwoIsProgrammedInTheThirdPass)
+{
+    ASSERT_TRUE(ScanThenUpdate(PackageVersions{"2.5.3.10", "6.4.9.1", "3.0.4.19", "1.2.1.0"}));
+    const Steps expected = {{0, 2}, {0, 2}, {0, 2}, {0, 2}, {0, 2}, {1, 2}, {2, 2}};
+    EXPECT_EQ(host.steps, expected);
+    EXPECT_EQ(TransferStarts(), std::vector<std::uint32_t>{kKeypadAddress});
+    // Text 2141 carries the step number.
+    const auto start = std::find(host.logIds.begin(), host.logIds.end(), kTextModuleUpdateStart);
+    ASSERT_NE(start, host.logIds.end());
+    EXPECT_NE(host.logTexts[static_cast<std::size_t>(start - host.logIds.begin())].find("1"), std::string::npos);
+}
+
+TEST_F(UpdateRunTest, UnitImageWithoutSecondPartIsSent)
+{
+    ASSERT_TRUE(ScanThenUpdate(PackageVersions{"2.5.4.0", "6.4.9.1", "3.0.4.19", "1.2.0.5"},
+                               "wrap = composite\ndata = generate firmware size=6K seed=31\n"));
+    EXPECT_EQ(TransferStarts(), std::vector<std::uint32_t>{kUnitAddress});
+    EXPECT_TRUE(host.Logged(kTextUnitUpdated));
+    EXPECT_EQ(host.messages, std::vector<std::uint32_t>{kTextUpdateDone});
+    const Steps expected = {{0, 1}, {1, 1}, {1, 1}};
+    EXPECT_EQ(host.steps, expected);
+}
+
+TEST_F(UpdateRunTest, UnitCompositeOneByteShortSendsNothing)
+{
+    // Lengths 4 and 0 announce 12 bytes; the image holds 13.
+    ASSERT_FALSE(ScanThenUpdate(PackageVersions{"2.5.4.0", "6.4.10.0", "3.0.4.20", "1.2.1.0"},
+                                "wrap = raw\ndata = hex 04 00 00 00 00 00 00 00 01 02 03 04 05\n"));
+    EXPECT_TRUE(host.Logged(kTextUpdateFailed));
+    EXPECT_EQ(host.messages, std::vector<std::uint32_t>{kTextUpdateFailedMessage});
+    EXPECT_TRUE(TransferStarts().empty());
+    EXPECT_TRUE(RequestsWith(kCmdTransferBlock).empty());
+    EXPECT_FALSE(host.Logged(kTextUpdateDone));
+    EXPECT_FALSE(host.endedWithSuccess);
+}
+
+TEST_F(UpdateRunTest, FailingFirstModuleStopsTheRest)
+{
+    FaultRule refuse;
+    refuse.type = FaultType::Refuse;
+    refuse.station = kScanner5Address;
+    refuse.command = kCmdTransferStart;
+    installation->Faults().Add(refuse);
+    ASSERT_FALSE(ScanThenUpdate(PackageVersions{"2.5.3.10", "6.4.10.0", "3.0.4.20", "1.2.1.0"}));
+    EXPECT_EQ(TransferStarts(), std::vector<std::uint32_t>{kScanner5Address});
+    EXPECT_TRUE(host.Logged(kTextUpdateFailed));
+    EXPECT_EQ(host.messages, std::vector<std::uint32_t>{kTextUpdateFailedMessage});
+    // Nothing was programmed, so nothing was waited for or checked.
+    EXPECT_TRUE(host.restartChecks.empty());
+    EXPECT_FALSE(host.Logged(kTextRestartNotBack));
+    EXPECT_EQ(host.steps.back(), std::make_pair(0, 6));
+}
+
+TEST_F(UpdateRunTest, ModuleBackAfterFifteenSecondsGetsItsSettingsBack)
+{
+    // Once module 0 is programmed it stays silent for 15 s.
+    std::uint64_t programmedUs = 0;
+    host.onLogged = [&](std::uint32_t id) {
+        if (id != kTextModuleUpdated) {
+            return;
+        }
+        programmedUs = InstallationMs() * 1000;
+        FaultRule silence;
+        silence.type = FaultType::Silence;
+        silence.station = kScanner5Address;
+        silence.fromMs = InstallationMs();
+        silence.untilMs = InstallationMs() + 15'000;
+        installation->Faults().Add(silence);
+    };
+    AddPackage("p.qup", InstallationManifest(PackageVersions{"2.5.3.10", "6.4.10.0", "3.0.4.19", "1.2.0.5"}));
+    ASSERT_TRUE(Scan());
+    auto onLogged = host.onLogged;
+    host = RecordingHost{};
+    host.onLogged = onLogged;
+    ASSERT_TRUE(Update());
+
+    ASSERT_NE(programmedUs, 0u);
+    const std::uint64_t backUs = programmedUs + 15'000'000;
+    EXPECT_EQ(RequestsAfter(kCmdIdentity, kScanner5Address, backUs) > 0, true);
+    // The five parameter writes of the saved settings, after the module is back.
+    EXPECT_EQ(RequestsAfter(kCmdParameterWrite, kScanner5Address, backUs), 5u);
+    EXPECT_EQ(host.restartChecks[0], RestartCheck::Verified);
+    EXPECT_TRUE(host.Logged(kTextRestartVerified));
+    EXPECT_EQ(model->Cells(0).identity.version, "6.4.10.0");
+    EXPECT_EQ(host.messages, std::vector<std::uint32_t>{kTextUpdateDone});
+}
+
+TEST_F(UpdateRunTest, ModuleSilentForTwentySecondsKeepsItsFlagAndTheRunSucceeds)
+{
+    std::uint64_t programmedMs = 0;
+    host.onLogged = [&](std::uint32_t id) {
+        if (id != kTextModuleUpdated) {
+            return;
+        }
+        programmedMs = clock.NowMs();
+        FaultRule silence;
+        silence.type = FaultType::Silence;
+        silence.station = kScanner5Address;
+        silence.fromMs = InstallationMs();
+        silence.untilMs = InstallationMs() + 60'000;
+        installation->Faults().Add(silence);
+    };
+    AddPackage("p.qup", InstallationManifest(PackageVersions{"2.5.3.10", "6.4.10.0", "3.0.4.19", "1.2.0.5"}));
+    ASSERT_TRUE(Scan());
+    auto onLogged = host.onLogged;
+    host = RecordingHost{};
+    host.onLogged = onLogged;
+    ASSERT_TRUE(Update());
+
+    EXPECT_EQ(host.restartChecks[0], RestartCheck::NotBack);
+    EXPECT_TRUE(host.Logged(kTextRestartNotBack));
+    EXPECT_TRUE(RequestsWith(kCmdParameterWrite).empty());
+    EXPECT_EQ(host.messages, std::vector<std::uint32_t>{kTextUpdateDone});
+    // It was waited for, but not much longer than 20 s.
+    const std::uint64_t waitedMs = clock.NowMs() - programmedMs;
+    EXPECT_GT(waitedMs, 20'000u);
+    EXPECT_LT(waitedMs, 40'000u);
+}
+
+TEST_F(UpdateRunTest, ExchangedModuleProgramsNothingAndShowsTheNewInstallation)
+{
+    AddPackage("p.qup", InstallationManifest(PackageVersions{}));
+    ASSERT_TRUE(Scan());
+    InstallationConfig exchanged = InstallationConfig::Default();
+    exchanged.modules[0].address = 0x70999999;
+    Serve(exchanged);
+    host = RecordingHost{};
+    ASSERT_TRUE(Update());
+    EXPECT_TRUE(TransferStarts().empty());
+    EXPECT_TRUE(host.steps.empty());
+    EXPECT_EQ(model->displayed.modules[0].address, 0x70999999u);
+    EXPECT_EQ(host.messages, std::vector<std::uint32_t>{kTextUpdateDone});
+}
+
+TEST_F(UpdateRunTest, ReportLinesInProgrammingOrder)
+{
+    ASSERT_TRUE(ScanThenUpdate(PackageVersions{"2.5.3.10", "6.4.10.0", "3.0.4.20", "1.2.0.5"}));
+    const std::string report = ReadFile("UpdateLog-Report.txt");
+    const std::string first = "<barcode>20050100005678</barcode><user>tech</user><version>6.4.10.0</version>"
+                              "</FirmwareUpdated>\r\n";
+    const std::string second = "<barcode>20060100009012</barcode><user>tech</user><version>3.0.4.20</version>"
+                               "</FirmwareUpdated>\r\n";
+    const std::size_t firstAt = report.find(first);
+    const std::size_t secondAt = report.find(second);
+    ASSERT_NE(firstAt, std::string::npos) << report;
+    ASSERT_NE(secondAt, std::string::npos) << report;
+    EXPECT_LT(firstAt, secondAt);
+    EXPECT_EQ(secondAt + second.size(), report.size());
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 2);
+    EXPECT_EQ(report.rfind("<FirmwareUpdated xmlns=", 0), 0u);
+}
+
+TEST_F(UpdateRunTest, ReadBackVersionsAreShownAndChecked)
+{
+    ASSERT_TRUE(ScanThenUpdate(PackageVersions{}));
+    for (const int row : {0, 1}) {
+        EXPECT_EQ(host.restartChecks[row], RestartCheck::Verified) << row;
+    }
+    EXPECT_EQ(model->Cells(1).identity.version, "3.0.4.20");
+    // The unit and the keypad are checked as well; whatever they report is told.
+    EXPECT_EQ(host.restartChecks.count(kUnitRow), 1u);
+    EXPECT_EQ(host.restartChecks.count(2), 1u);
+}
+
+}  // namespace
+}  // namespace quorfw::test
