@@ -47,11 +47,10 @@ std::uint32_t AnnouncedBlockCount(std::size_t imageLength, std::uint32_t blockSi
 
 std::vector<std::uint8_t> BuildKeypadImage(std::span<const std::uint8_t> image)
 {
-    std::vector<std::uint8_t> out(kKeypadLeadLength, 0xFF);
-    out.insert(out.end(), image.begin(), image.end());
     // Always at least one fill byte: a whole block of 0xFF when already aligned.
-    const std::size_t fill = kKeypadBlockSize - out.size() % kKeypadBlockSize;
-    out.insert(out.end(), fill, 0xFF);
+    const std::size_t content = kKeypadLeadLength + image.size();
+    std::vector<std::uint8_t> out(content + kKeypadBlockSize - content % kKeypadBlockSize, 0xFF);
+    std::copy(image.begin(), image.end(), out.begin() + kKeypadLeadLength);
     return out;
 }
 
