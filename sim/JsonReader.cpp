@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 #include <system_error>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -130,6 +131,7 @@ private:
         ++pos_;  // '{'
         std::vector<std::string> keys;
         std::vector<JsonValue> values;
+        std::unordered_set<std::string> seen;  // a linear search would make big objects quadratic
         SkipWhitespace();
         if (Peek() == '}') {
             ++pos_;
@@ -146,12 +148,10 @@ private:
             if (!key) {
                 return std::nullopt;
             }
-            for (const std::string& existing : keys) {
-                if (existing == *key) {
-                    pos_ = keyPos;
-                    Fail("duplicate member \"" + *key + "\"");
-                    return std::nullopt;
-                }
+            if (!seen.insert(*key).second) {
+                pos_ = keyPos;
+                Fail("duplicate member \"" + *key + "\"");
+                return std::nullopt;
             }
             SkipWhitespace();
             if (Peek() != ':') {
