@@ -150,7 +150,9 @@ std::uint32_t WaitForUnit(BusSession& session, std::uint32_t timeMs)
         } else {
             silentListens = 0;
             result = kTrafficWithoutUnit;
-            if (AddressRole(frame.Destination()) == 0xA) {
+            // Only a unit calls for the tool; a module's late answer to a 0xA… own address is
+            // traffic, and must not become the unit's address.
+            if (AddressRole(frame.Destination()) == 0xA && IsUnitAddress(frame.Source())) {
                 session.unit.address = frame.Source();
                 session.unit.present = 1;
                 BusMessage reply;

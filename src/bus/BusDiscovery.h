@@ -22,8 +22,8 @@ inline constexpr std::uint8_t kUnitSlot = 0xFF;
 // cannot be sent.
 [[nodiscard]] bool ScanBus(BusSession& session);
 
-// Listens for a unit announcing itself to a 0xA… address and answers it. kUnitAnswered,
-// kBusSilent (seven empty listens in a row, or the time ran out without any frame) or
+// Listens for a unit (a 0x2… sender) announcing itself to a 0xA… address and answers it.
+// kUnitAnswered, kBusSilent (seven empty listens in a row, or the time ran out without any frame) or
 // kTrafficWithoutUnit.
 [[nodiscard]] std::uint32_t WaitForUnit(BusSession& session, std::uint32_t timeMs);
 

@@ -35,16 +35,22 @@ TEST(DiscoveryWaitForUnit, AnnouncingUnitIsAnsweredFromTheHoldAddress)
 
 TEST(DiscoveryWaitForUnit, TrafficWithoutAUnitCallIsReported)
 {
-    DiscoveryTestBench bench;
-    // A module's frame to the tool's default address: traffic, but not a unit calling.
-    BusMessage stray;
-    stray.SetLinkMode(LINK_SCRAMBLED);
-    stray.SetSource(0x20000000);
-    stray.SetDestination(0x70123456);
-    const EncodedFrame frame = bench.installation->Module(0).Link().EncodeHeaderOnly(stray, 0);
-    bench.installation->InjectToTool(std::vector<std::uint8_t>(frame.Bytes().begin(), frame.Bytes().end()), 30'000);
-    EXPECT_EQ(WaitForUnit(bench.session, 3000), kTrafficWithoutUnit);
-    EXPECT_EQ(bench.session.unit.present, 0);
+    // A module's frame to the tool's default address, and one to the late-scan address (a
+    // 0xA… address, but not from a unit): traffic, but no unit calling.
+    for (const std::uint32_t to : {0x20000000u, 0xA0000001u}) {
+        SCOPED_TRACE(to);
+        DiscoveryTestBench bench;
+        BusMessage stray;
+        stray.SetLinkMode(LINK_SCRAMBLED);
+        stray.SetSource(to);
+        stray.SetDestination(0x70123456);
+        const EncodedFrame frame = bench.installation->Module(0).Link().EncodeHeaderOnly(stray, 0);
+        bench.installation->InjectToTool(std::vector<std::uint8_t>(frame.Bytes().begin(), frame.Bytes().end()),
+                                         30'000);
+        EXPECT_EQ(WaitForUnit(bench.session, 3000), kTrafficWithoutUnit);
+        EXPECT_EQ(bench.session.unit.present, 0);
+        EXPECT_EQ(bench.session.unit.address, 0u);
+    }
 }
 
 class DiscoveryPollModule : public ::testing::Test {
