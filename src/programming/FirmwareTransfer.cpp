@@ -37,6 +37,8 @@ public:
 
     bool Run()
     {
+        if (!s_.IsOpen())
+            return Fail(TransferFailure::Step::Closed);
         if (plan_.mode == TransferMode::Archive)
             (void)s_.AnnounceLinkKey(slot_);  // a module that missed it asks again while polled
         else

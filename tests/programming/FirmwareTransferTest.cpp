@@ -210,12 +210,37 @@ TEST_F(FirmwareTransfer, NothingIsSentForWhatCannotBeTransferred)
 
 TEST_F(FirmwareTransfer, ClosedSessionEndsTheTransferAtOnce)
 {
+    // Closed before it starts: nothing goes out.
     bench.session.Close();
     const std::uint64_t before = bench.clock.NowMs();
     TransferFailure why;
     EXPECT_FALSE(TransferImage(bench.session, Noise(5000, 10), kArchive, 0, &why));
     EXPECT_EQ(why.step, TransferFailure::Step::Closed);
-    EXPECT_LT(bench.clock.NowMs() - before, 5000u);
+    EXPECT_EQ(bench.clock.NowMs(), before);
+    EXPECT_TRUE(bench.installation->Requests().empty());
+}
+
+TEST(FirmwareTransferStop, ClosingMidTransferStopsWithinOneBlock)
+{
+    ProgrammingBench bench;
+    ASSERT_TRUE(bench.Connect());
+    std::uint64_t closedAtMs = 0;
+    std::size_t blocksAtClose = 0;
+    bench.recorder.afterWrite = [&](std::size_t) {
+        const auto blocks = bench.CommandsTo(ProgrammingBench::kScanner5, 0x18).size();
+        if (closedAtMs == 0 && blocks == 5) {
+            bench.session.Close();  // what the window does to stop the worker
+            closedAtMs = bench.clock.NowMs();
+            blocksAtClose = blocks;
+        }
+    };
+    TransferFailure why;
+    EXPECT_FALSE(TransferImage(bench.session, Noise(20000, 12), kArchive, 0, &why));
+    ASSERT_NE(closedAtMs, 0u);
+    EXPECT_EQ(why.step, TransferFailure::Step::Closed);
+    EXPECT_EQ(bench.CommandsTo(ProgrammingBench::kScanner5, 0x18).size(), blocksAtClose);
+    EXPECT_LT(bench.clock.NowMs() - closedAtMs, 1000u);
+    EXPECT_FALSE(bench.Receiver(ProgrammingBench::kScanner5).ImageVerified());
 }
 
 // A unit of type 1 that comes back with the version its installation names.

@@ -35,7 +35,10 @@ public:
     bool Write(std::span<const std::uint8_t> bytes) override
     {
         written.emplace_back(bytes.begin(), bytes.end());
-        return inner_.Write(bytes);
+        const bool ok = inner_.Write(bytes);
+        if (afterWrite)
+            afterWrite(written.size());
+        return ok;
     }
     std::optional<std::vector<std::uint8_t>> ReadFrame(std::uint32_t timeoutMs) override
     {
@@ -43,6 +46,8 @@ public:
     }
 
     std::vector<std::vector<std::uint8_t>> written;
+    // Called with the number of frames written so far.
+    std::function<void(std::size_t)> afterWrite;
 
 private:
     Transport& inner_;
