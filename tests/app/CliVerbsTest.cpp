@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/MemorySettingsStore.h"
+#include "app/UiStringIds.h"
+#include "app/cli/CliVerbs.h"
+#include "bus/ConverterHub.h"
+#include "common/Clock.h"
+#include "sim/JsonReader.h"
+#include "tests/app/SimulatedInstallationFixture.h"
+
+namespace quorfw::test {
+namespace {
+
+// The verbs run in process on a virtual clock, without hardware converters.
+class CliVerbsTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        const char* binary = std::getenv("QUORFW_BINARY_DIR");
+        ASSERT_NE(binary, nullptr);
+        (void)SetUpUiStrings(std::filesystem::path(binary) / "src/app/lang", "en_US.UTF-8");
+    }
+
+    void SetUp() override
+    {
+        root_ = std::filesystem::temp_directory_path() /
+                ("quorfw-cli-" + std::to_string(::getpid()) + "-" +
+                 testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(root_);
+        std::filesystem::create_directories(root_ / "packages");
+        std::filesystem::create_directories(root_ / "home");
+    }
+
+    void TearDown() override { std::filesystem::remove_all(root_); }
+
+    void AddPackage(const std::string& fileName, const std::string& manifest)
+    {
+        std::vector<std::uint8_t> bytes;
+        std::string error;
+        ASSERT_TRUE(BuildPackageFromManifest(manifest, root_, false, bytes, error)) << error;
+        WriteFile(fileName, std::string(bytes.begin(), bytes.end()));
+    }
+
+    void WriteFile(const std::string& fileName, const std::string& bytes)
+    {
+        std::ofstream file(root_ / "packages" / fileName, std::ios::binary);
+        file << bytes;
+    }
+
+    int Run(std::vector<std::string> words)
+    {
+        out_.str({});
+        err_.str({});
+        const std::string home = (root_ / "home").string();
+        CliContext context{
+            out_,
+            err_,
+            settings,
+            [home](const char* name) -> std::optional<std::string> {
+                if (std::string_view(name) == "HOME") {
+                    return home;
+                }
+                return std::nullopt;
+            },
+            clock,
+            root_ / "quorFWupdate.ini",
+            [](Clock&) { return std::make_unique<ConverterHub>(); },
+            false,
+        };
+        return RunCliVerb(words, context);
+    }
+
+    [[nodiscard]] std::string Folder() const { return (root_ / "packages").string(); }
+    [[nodiscard]] std::string Out() const { return out_.str(); }
+    [[nodiscard]] std::string Err() const { return err_.str(); }
+
+    static JsonValue ParseJson(const std::string& text)
+    {
+        JsonError error;
+        auto value = JsonReader::Parse(text, error);
+        EXPECT_TRUE(value) << error.ToText() << "\n" << text;
+        return value ? *value : JsonValue{};
+    }
+
+    static std::string StringAt(const JsonValue& object, const char* key)
+    {
+        const JsonValue* member = object.Find(key);
+        return member != nullptr && member->IsString() ? member->AsString() : std::string("<missing>");
+    }
+
+    VirtualClock clock;
+    MemorySettingsStore settings;
+
+private:
+    std::filesystem::path root_;
+    std::ostringstream out_;
+    std::ostringstream err_;
+};
+
+TEST_F(CliVerbsTest, UsageErrorsExitWithTwoAndSayWhy)
+{
+    const struct {
+        std::vector<std::string> words;
+        const char* says;
+    } cases[] = {
+        {{}, "usage:"},
+        {{"flash"}, "unknown command: flash"},
+        {{"scan", "--package", "1"}, "unknown option: --package"},
+        {{"scan", "--simulate", "--converter", "nope"}, "unknown converter: nope (connected: sim)"},
+        {{"packages", "--folder", "/nonexistent/quorfw"}, "package folder not found: /nonexistent/quorfw"},
+        {{"scan", "--simulate=/nonexistent/inst.json"}, "cannot read the installation /nonexistent/inst.json"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run(c.words), kExitUsage) << c.says;
+        EXPECT_NE(Err().find(c.says), std::string::npos) << Err();
+    }
+}
+
+TEST_F(CliVerbsTest, NoConverterWithoutSimulationFails)
+{
+    EXPECT_EQ(Run({"scan", "--folder", Folder()}), kExitFailed);
+    EXPECT_NE(Err().find("no bus converter found"), std::string::npos) << Err();
+}
+
+TEST_F(CliVerbsTest, ConvertersListsTheSimulation)
+{
+    EXPECT_EQ(Run({"converters", "--simulate", "--json"}), kExitOk);
+    const JsonValue listing = ParseJson(Out());
+    ASSERT_NE(listing.Find("converters"), nullptr);
+    ASSERT_EQ(listing.Find("converters")->Items().size(), 1u);
+    EXPECT_EQ(listing.Find("converters")->Items()[0].AsString(), "sim");
+}
+
+TEST_F(CliVerbsTest, PackagesNamesUnreadableFiles)
+{
+    AddPackage("good.qup", InstallationManifest(PackageVersions{}, "Good"));
+    WriteFile("broken.QUP", "not a package");
+    EXPECT_EQ(Run({"packages", "--folder", Folder(), "--json"}), kExitOk);
+    const JsonValue listing = ParseJson(Out());
+    const JsonValue* packages = listing.Find("packages");
+    ASSERT_NE(packages, nullptr);
+    ASSERT_EQ(packages->Items().size(), 1u);
+    const JsonValue& good = packages->Items()[0];
+    EXPECT_EQ(StringAt(good, "file"), "good.qup");
+    EXPECT_EQ(StringAt(good, "name"), "Good");
+    ASSERT_NE(good.Find("articles"), nullptr);
+    EXPECT_EQ(good.Find("articles")->Items().size(), 4u);
+    ASSERT_NE(good.Find("versions"), nullptr);
+    EXPECT_EQ(good.Find("versions")->Items().size(), 4u);
+    EXPECT_NE(Err().find("broken.QUP"), std::string::npos) << Err();
+}
+
+TEST_F(CliVerbsTest, ScanJsonDescribesTheInstallation)
+{
+    AddPackage("all.qup", InstallationManifest(PackageVersions{}, "All"));
+    ASSERT_EQ(Run({"scan", "--simulate", "--folder", Folder(), "--json"}), kExitOk) << Err();
+    const JsonValue scan = ParseJson(Out());
+    ASSERT_TRUE(scan.Find("ok") && scan.Find("ok")->AsBool());
+    const JsonValue* unit = scan.Find("unit");
+    ASSERT_TRUE(unit && unit->IsObject());
+    EXPECT_EQ(StringAt(*unit, "serial"), "10030100001234");
+    EXPECT_EQ(StringAt(*unit, "address"), "0x21000001");
+    EXPECT_EQ(StringAt(*unit, "version"), "2.5.3.10");
+    EXPECT_EQ(StringAt(*unit, "available"), "2.5.4.0");
+    const JsonValue* modules = scan.Find("modules");
+    ASSERT_TRUE(modules && modules->IsArray());
+    ASSERT_EQ(modules->Items().size(), 3u);
+    const JsonValue& keypad = modules->Items()[2];
+    EXPECT_EQ(keypad.Find("slot")->AsInteger(), 2);
+    EXPECT_EQ(keypad.Find("type")->AsInteger(), 7);
+    EXPECT_TRUE(keypad.Find("offered")->AsBool());
+    EXPECT_EQ(StringAt(keypad, "state"), LoadUiString(kTextUpdateOffered));
+    ASSERT_EQ(scan.Find("packages")->Items().size(), 1u);
+    EXPECT_EQ(scan.Find("selected")->AsInteger(), 0);
+}
+
+TEST_F(CliVerbsTest, UpdateJsonStreamsEventsAndEndsWithCheckedRows)
+{
+    AddPackage("all.qup", InstallationManifest(PackageVersions{}, "All"));
+    ASSERT_EQ(Run({"update", "--simulate", "--folder", Folder(), "--json"}), kExitOk) << Err();
+    std::istringstream lines(Out());
+    std::string line;
+    std::vector<JsonValue> events;
+    while (std::getline(lines, line)) {
+        events.push_back(ParseJson(line));
+    }
+    ASSERT_FALSE(events.empty());
+    int steps = 0;
+    int logs = 0;
+    for (const JsonValue& event : events) {
+        const std::string kind = StringAt(event, "event");
+        steps += kind == "steps" ? 1 : 0;
+        logs += kind == "log" ? 1 : 0;
+    }
+    EXPECT_GT(steps, 0);
+    EXPECT_GT(logs, 0);
+    const JsonValue& result = events.back();
+    EXPECT_EQ(StringAt(result, "event"), "result");
+    EXPECT_TRUE(result.Find("ok")->AsBool());
+    const JsonValue& scanner = result.Find("modules")->Items()[0];
+    EXPECT_EQ(StringAt(scanner, "version"), "6.4.10.0");  // read back after the restart
+    EXPECT_EQ(StringAt(scanner, "restart"), "verified");
+}
+
+TEST_F(CliVerbsTest, UpdateRefusesAPackageIndexTheSelectorDoesNotHave)
+{
+    AddPackage("all.qup", InstallationManifest(PackageVersions{}, "All"));
+    EXPECT_EQ(Run({"update", "--simulate", "--folder", Folder(), "--package", "1"}), kExitUsage);
+    EXPECT_NE(Err().find("lists 1 package(s)"), std::string::npos) << Err();
+}
+
+TEST_F(CliVerbsTest, UpdateWithNothingOfferedProgramsNothing)
+{
+    AddPackage("same.qup", InstallationManifest(PackageVersions{"2.5.3.10", "6.4.9.1", "3.0.4.19", "1.2.0.5"}));
+    EXPECT_EQ(Run({"update", "--simulate", "--folder", Folder()}), kExitOk) << Err();
+    EXPECT_NE(Out().find("nothing was programmed"), std::string::npos) << Out();
+    EXPECT_EQ(Out().find("Programming"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quorfw::test
