@@ -383,6 +383,27 @@ TEST(FrameDecoding, ProgramNumbersOutsideOneToSevenRunNothing)
     }
 }
 
+TEST(FrameDecoding, ProgramRunsBeforeSeedUnscrambling)
+{
+    // Kind 0x85 names program 5 and the seed permutation: the sender scrambles with the seed
+    // first and runs the program last, so the decoder undoes the program first.
+    LinkState link(1);
+    link.multiplier = 0x1234;
+    link.increment = 0x0567;
+    BusMessage answer = Answer(kTool, kModule, 0);
+    StoreChecksum(answer);
+    SeedScramble(answer, 0x2ABC, link.multiplier, link.increment);
+    RunProgram(answer.Payload(), link.programs.Forward(5), true, true, link.programs);
+    answer.SetKind(0x85);
+    FoldAddresses(answer);
+    EncodedFrame frame;
+    WriteFrame(answer, frame);
+    BusMessage out;
+    ASSERT_EQ(DecodeFrameChecked(link, frame.Bytes(), out), DecodeResult::Accepted);
+    EXPECT_EQ(out.Operand1(), 0xCAFEu);
+    EXPECT_TRUE(link.inSync);
+}
+
 TEST(FrameDecoding, KeyAnnouncementSetsTheKey)
 {
     LinkState tool(5);
@@ -397,6 +418,16 @@ TEST(FrameDecoding, KeyAnnouncementSetsTheKey)
     ASSERT_TRUE(DecodeFrame(other, frame, out));
     EXPECT_EQ(other.multiplier, tool.multiplier);
     EXPECT_EQ(other.increment, tool.increment);
+
+    // The key is taken before the sequence check, so even a rejected one sets it.
+    BuildKeyAnnouncement(tool, announcement);
+    announcement.SetDestination(kModule);
+    announcement.SetSource(0xA0000000);
+    LinkState third(7);
+    third.sequence = 3;
+    EXPECT_EQ(DecodeFrameChecked(third, PeerFrame(announcement), out), DecodeResult::SequenceMismatch);
+    EXPECT_EQ(third.multiplier, tool.multiplier);
+    EXPECT_EQ(third.increment, tool.increment);
 }
 
 // Tokens straight into a frame: STX, the length word for the ETX offset, tokens, ETX.
