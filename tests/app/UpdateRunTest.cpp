@@ -219,13 +219,28 @@ TEST_F(UpdateRunTest, ReportLinesInProgrammingOrder)
 TEST_F(UpdateRunTest, ReadBackVersionsAreShownAndChecked)
 {
     ASSERT_TRUE(ScanThenUpdate(PackageVersions{}));
-    for (const int row : {0, 1}) {
+    for (const int row : {kUnitRow, 0, 1, 2}) {
         EXPECT_EQ(host.restartChecks[row], RestartCheck::Verified) << row;
     }
+    EXPECT_EQ(model->Cells(kUnitRow).identity.version, "2.5.4.0");
     EXPECT_EQ(model->Cells(1).identity.version, "3.0.4.20");
-    // The unit and the keypad are checked as well; whatever they report is told.
-    EXPECT_EQ(host.restartChecks.count(kUnitRow), 1u);
-    EXPECT_EQ(host.restartChecks.count(2), 1u);
+    EXPECT_EQ(std::count(host.logIds.begin(), host.logIds.end(), kTextRestartVerified), 4);
+}
+
+TEST_F(UpdateRunTest, StationBackWithAnotherVersionIsFlagged)
+{
+    // The keypad restarts, but into the firmware it had.
+    InstallationConfig config = InstallationConfig::Default();
+    config.modules[2].versionAfterUpdate = config.modules[2].version;
+    Serve(config);
+    ASSERT_TRUE(ScanThenUpdate(PackageVersions{"2.5.3.10", "6.4.9.1", "3.0.4.19", "1.2.1.0"}));
+    EXPECT_EQ(host.restartChecks[2], RestartCheck::OtherVersion);
+    const auto flagged = std::find(host.logIds.begin(), host.logIds.end(), kTextRestartOtherVersion);
+    ASSERT_NE(flagged, host.logIds.end());
+    EXPECT_NE(host.logTexts[static_cast<std::size_t>(flagged - host.logIds.begin())].find(
+                  "30070100003456 came back with version 1.2.0.5 instead of 1.2.1.0"),
+              std::string::npos);
+    EXPECT_EQ(model->Cells(2).identity.version, "1.2.0.5");
 }
 
 }  // namespace

@@ -41,9 +41,14 @@ void CliHost::ClearProgressLine()
     }
 }
 
-void CliHost::DrawProgress()
+void CliHost::DrawProgress(bool stepOnly)
 {
     if (options_.json || !options_.events) {
+        return;
+    }
+    // Without a terminal every drawing is a line of its own: a step change alone waits for
+    // the status text that follows it.
+    if (stepOnly && !options_.terminal) {
         return;
     }
     const std::uint32_t percent = std::min<std::uint32_t>(percent_, 100);
@@ -112,13 +117,14 @@ void CliHost::ShowSteps(int done, int total)
     JsonWriter json;
     json.BeginObject().Key("event").String("steps").Key("done").Int(done).Key("total").Int(total).EndObject();
     Event(json.Text());
-    DrawProgress();
+    DrawProgress(true);
 }
 
 void CliHost::StartProgressTimer()
 {
     std::lock_guard lock(mutex_);
     timerRunning_ = true;
+    percent_ = 0;  // a new transfer; the last one's figure is stale
 }
 
 void CliHost::StopProgressTimer()
@@ -137,7 +143,10 @@ void CliHost::SetProgress(std::uint32_t percent)
     JsonWriter json;
     json.BeginObject().Key("event").String("progress").Key("percent").Int(percent).EndObject();
     Event(json.Text());
-    DrawProgress();
+    // The bar follows transfers; the resets around a run's end are not worth a line.
+    if (timerRunning_) {
+        DrawProgress();
+    }
 }
 
 void CliHost::SetStatusText(const std::string& text)

@@ -57,7 +57,7 @@ public:
     void OperationEnded(bool) override {}
 
 private:
-    void DrawProgress();
+    void DrawProgress(bool stepOnly = false);
     void ClearProgressLine();
     void Event(const std::string& json);
 
