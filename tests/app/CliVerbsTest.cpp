@@ -71,7 +71,14 @@ protected:
             },
             clock,
             root_ / "quorFWupdate.ini",
-            [](Clock&) { return std::make_unique<ConverterHub>(); },
+            [this](Clock& hubClock) {
+                auto hub = std::make_unique<ConverterHub>();
+                if (simulatedHardware) {
+                    // Stands in for a machine's converter, listed without --simulate.
+                    (void)hub->Register(ConverterHub::Kind::Simulated, std::make_unique<SimConverter>(hubClock));
+                }
+                return hub;
+            },
             false,
         };
         return RunCliVerb(words, context);
@@ -97,6 +104,7 @@ protected:
 
     VirtualClock clock;
     MemorySettingsStore settings;
+    bool simulatedHardware = false;
 
 private:
     std::filesystem::path root_;
@@ -222,6 +230,33 @@ TEST_F(CliVerbsTest, UpdateWithNothingOfferedProgramsNothing)
     EXPECT_EQ(Run({"update", "--simulate", "--folder", Folder()}), kExitOk) << Err();
     EXPECT_NE(Out().find("nothing was programmed"), std::string::npos) << Out();
     EXPECT_EQ(Out().find("Programming"), std::string::npos);
+}
+
+TEST_F(CliVerbsTest, TheUsbSettingChoosesTheConverter)
+{
+    AddPackage("all.qup", InstallationManifest(PackageVersions{}, "All"));
+    simulatedHardware = true;
+    ASSERT_TRUE(settings.WriteInt("USB", 0));
+    EXPECT_EQ(Run({"scan", "--folder", Folder()}), kExitOk) << Err();
+    EXPECT_NE(Out().find("Converter sim"), std::string::npos) << Out();
+    EXPECT_NE(Out().find("Scan: ok"), std::string::npos) << Out();
+
+    ASSERT_TRUE(settings.WriteInt("USB", 1));
+    EXPECT_EQ(Run({"scan", "--folder", Folder()}), kExitUsage);
+    EXPECT_NE(Err().find("no converter selected (the stored selection is 1; connected: sim)"), std::string::npos)
+        << Err();
+}
+
+TEST_F(CliVerbsTest, SimulateTakesAnInstallationFile)
+{
+    AddPackage("all.qup", InstallationManifest(PackageVersions{}, "All"));
+    const char* source = std::getenv("QUORFW_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    const std::string file = std::string(source) + "/data/installation-default.json";
+    ASSERT_EQ(Run({"scan", "--simulate=" + file, "--folder", Folder(), "--json"}), kExitOk) << Err();
+    const JsonValue scan = ParseJson(Out());
+    EXPECT_EQ(StringAt(scan, "converter"), "sim");
+    EXPECT_EQ(scan.Find("modules")->Items().size(), 3u);
 }
 
 }  // namespace
