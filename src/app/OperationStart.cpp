@@ -3,6 +3,7 @@
 #include "app/GridRows.h"
 #include "app/PackageAvailability.h"
 #include "app/ScanUpdateWorker.h"
+#include "app/UiStringIds.h"
 #include "app/UiStrings.h"
 #include "app/UpdateHost.h"
 
@@ -10,7 +11,6 @@ namespace quorfw {
 
 namespace {
 
-constexpr std::uint32_t kTextUpdateConfirm = 3781;
 constexpr std::uint32_t kUnitTypeWithModules = 3;
 
 MainModel::Worker ScanUpdateWorkerFor(UpdateHost& host)

@@ -23,6 +23,7 @@ inline constexpr std::uint32_t kTextUpdateOffered = 2165;
 inline constexpr std::uint32_t kTextUpdateNotOffered = 2166;
 inline constexpr std::uint32_t kTextProgramming = 2168;  // serial
 inline constexpr std::uint32_t kTextUnitNotice = 2169;
+inline constexpr std::uint32_t kTextUpdateConfirm = 3781;
 // How a programmed station was found after its restart: serial, version.
 inline constexpr std::uint32_t kTextRestartVerified = 40001;
 inline constexpr std::uint32_t kTextRestartNotBack = 40002;

@@ -42,7 +42,7 @@ TEST_F(WorkerHostSeamTest, ScanAndUpdateReportAcrossThreads)
     const std::vector<std::pair<int, int>> expected = {{0, 5}, {1, 5}, {2, 5}, {3, 5}, {3, 5}, {4, 5}, {5, 5}};
     EXPECT_EQ(host.steps, expected);
     EXPECT_EQ(host.messages, std::vector<std::uint32_t>{kTextUpdateDone});
-    EXPECT_EQ(host.confirmations, std::vector<std::uint32_t>{3781});  // a unit of type 3
+    EXPECT_EQ(host.confirmations, std::vector<std::uint32_t>{kTextUpdateConfirm});  // a unit of type 3
     EXPECT_GT(polls.load(), 0);
     EXPECT_FALSE(model->Busy());
 }
