@@ -216,6 +216,22 @@ TEST_F(UpdateRunTest, ReportLinesInProgrammingOrder)
     EXPECT_EQ(report.rfind("<FirmwareUpdated xmlns=", 0), 0u);
 }
 
+TEST_F(UpdateRunTest, PackageThatNoLongerLoadsProgramsNothing)
+{
+    AddPackage("p.qup", InstallationManifest(PackageVersions{}));
+    ASSERT_TRUE(Scan());
+    // The file is replaced after the scan; the list still holds the header loaded before.
+    const std::string path = model->packages.at(0).GetPath();
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "no longer a package";
+    host = RecordingHost{};
+    installation->ClearLogs();
+    EXPECT_FALSE(Update());
+    EXPECT_TRUE(TransferStarts().empty());
+    EXPECT_TRUE(host.Logged(kTextUpdateFailed));
+    EXPECT_EQ(host.messages, std::vector<std::uint32_t>{kTextUpdateFailedMessage});
+    EXPECT_TRUE(host.steps.empty());
+}
+
 TEST_F(UpdateRunTest, ReadBackVersionsAreShownAndChecked)
 {
     ASSERT_TRUE(ScanThenUpdate(PackageVersions{}));

@@ -95,7 +95,14 @@ int RunUpdateVerb(const CliArguments& arguments, CliContext& context)
         return kExitOk;
     }
     const bool ok = operation->RunToEnd(StartUpdate(model, host));
-    WriteResult(arguments, context, *operation, ok, {});
+    std::string note;
+    const UpdateFile* chosen = model.PackageOfItem(model.SelectedItemData());
+    UpdateFile probe;
+    if (!ok && chosen != nullptr && !probe.Load(chosen->GetPath(), false)) {
+        note = "The package " + chosen->GetPath() + " can no longer be read; nothing of it was programmed.";
+        context.err << "quorfwupdate update: cannot read the package " << chosen->GetPath() << '\n';
+    }
+    WriteResult(arguments, context, *operation, ok, note);
     return ok ? kExitOk : kExitFailed;
 }
 
