@@ -433,7 +433,9 @@ TEST(FrameDecoding, KeyAnnouncementSetsTheKey)
 // Tokens straight into a frame: STX, the length word for the ETX offset, tokens, ETX.
 std::vector<std::uint8_t> RawFrame(const std::vector<std::uint8_t>& tokens)
 {
-    std::vector<std::uint8_t> frame = {kStx, 0, 0};
+    std::vector<std::uint8_t> frame;
+    frame.reserve(tokens.size() + 4);
+    frame = {kStx, 0, 0};
     frame.insert(frame.end(), tokens.begin(), tokens.end());
     WriteLe16(&frame[1], static_cast<std::uint16_t>(((frame.size() - 1) << 2) | 0x2001));
     frame.push_back(kEtx);

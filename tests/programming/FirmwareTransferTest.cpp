@@ -1,5 +1,6 @@
 #include "programming/FirmwareTransfer.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <random>
@@ -87,9 +88,8 @@ TEST_F(FirmwareTransfer, KeypadOf480BytesSendsTwoFilledBlocksAndLeavesTheSession
     const auto& received = bench.Receiver(ProgrammingBench::kKeypad).Received();
     ASSERT_EQ(received.size(), 1024u);
     EXPECT_EQ(blocks[1].Operand2(), 0x40000000u | Crc8(std::span(received).subspan(512)));
-    std::vector<std::uint8_t> expected(32, 0xFF);
-    expected.insert(expected.end(), image.begin(), image.end());
-    expected.resize(1024, 0xFF);
+    std::vector<std::uint8_t> expected(1024, 0xFF);
+    std::copy(image.begin(), image.end(), expected.begin() + 32);
     EXPECT_EQ(received, expected);
     const auto ends = bench.CommandsTo(ProgrammingBench::kKeypad, 0x19);
     ASSERT_EQ(ends.size(), 1u);
