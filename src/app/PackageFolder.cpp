@@ -42,8 +42,15 @@ std::string PreparePackageFolder(std::string_view pathSetting, const Environment
     }
     std::string folder = DefaultPackageFolder(env);
     if (!folder.empty()) {
+        // The company folder above ours is made too: no installer lays it out on this
+        // platform, and without it a fresh account would have nowhere to keep packages and
+        // logs. The data home itself is never created.
+        const std::filesystem::path packages = WithoutTrailingSlashes(folder);
         std::error_code ignored;
-        std::filesystem::create_directory(folder, ignored);
+        if (std::filesystem::is_directory(packages.parent_path().parent_path(), ignored)) {
+            std::filesystem::create_directory(packages.parent_path(), ignored);
+            std::filesystem::create_directory(packages, ignored);
+        }
     }
     return folder;
 }

@@ -120,11 +120,19 @@ TEST_F(PackageFolderTest, DefaultIsCreatedWhenItsParentExists)
     EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
-TEST_F(PackageFolderTest, DefaultIsNotCreatedWithoutItsParent)
+TEST_F(PackageFolderTest, DefaultAndItsCompanyFolderAreCreatedInAnExistingDataHome)
+{
+    std::filesystem::create_directories(scratch_ / "data");
+    const std::string folder = PreparePackageFolder("", Environment({{"XDG_DATA_HOME", data_}}));
+    EXPECT_EQ(folder, data_ + "/quor/ModuleUpdate/");
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+TEST_F(PackageFolderTest, DefaultIsNotCreatedWithoutTheDataHome)
 {
     const std::string folder = PreparePackageFolder("", Environment({{"XDG_DATA_HOME", data_}}));
     EXPECT_EQ(folder, data_ + "/quor/ModuleUpdate/");
-    EXPECT_FALSE(std::filesystem::exists(scratch_ / "data/quor"));
+    EXPECT_FALSE(std::filesystem::exists(scratch_ / "data"));
 }
 
 TEST_F(PackageFolderTest, DefaultFollowsTheDataHome)
