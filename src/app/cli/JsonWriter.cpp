@@ -1,58 +1,18 @@
 #include "app/cli/JsonWriter.h"
 
+#include "app/Utf8.h"
+
 #include <cstdio>
 
 namespace quorfw {
 
 namespace {
 
-// Length of the well-formed UTF-8 sequence at the start of `text`, 0 when it is not one
-// (overlong forms, surrogates and code points above U+10FFFF included).
-std::size_t Utf8SequenceLength(std::string_view text)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) {
-        return 1;
-    }
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) {
-            low = 0xA0;
-        } else if (lead == 0xED) {
-            high = 0x9F;
-        }
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) {
-            low = 0x90;
-        } else if (lead == 0xF4) {
-            high = 0x8F;
-        }
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high) {
-        return 0;
-    }
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF) {
-            return 0;
-        }
-    }
-    return length;
-}
-
 void AppendEscaped(std::string& out, std::string_view text)
 {
     out += '"';
     while (!text.empty()) {
-        const std::size_t length = Utf8SequenceLength(text);
+        const std::size_t length = Utf8CharacterLength(text);
         if (length == 0) {
             out += "\xEF\xBF\xBD";
             text.remove_prefix(1);
