@@ -63,6 +63,32 @@ std::size_t StreamTransport::FrameTotalFromLengthWord(std::uint16_t lengthWord)
     return static_cast<std::size_t>((lengthWord >> 2) & 0x7FF) + 2;
 }
 
+std::optional<std::size_t> StreamTransport::ReadWithLineTimeout(std::span<std::uint8_t> into)
+{
+    const std::uint64_t startMs = clock_.NowMs();
+    std::size_t got = 0;
+    bool queued = true;  // the caller has just seen bytes waiting
+    for (;;) {
+        // A device is only read when it has bytes: a tty reads 0 both when empty and when hung up.
+        if (queued) {
+            const std::optional<std::size_t> n = ReadSome(into.subspan(got));
+            if (!n || *n > into.size() - got) {
+                return std::nullopt;
+            }
+            got += *n;
+        }
+        if (got == into.size() || clock_.NowMs() - startMs >= kLineReadTimeoutMs) {
+            return got;
+        }
+        clock_.SleepMs(kPollPauseMs);
+        const std::optional<std::size_t> waiting = QueuedBytes();
+        if (!waiting) {
+            return std::nullopt;
+        }
+        queued = *waiting > 0;
+    }
+}
+
 bool StreamTransport::Write(std::span<const std::uint8_t> bytes)
 {
     if (!open_ && !Reopen()) {
@@ -117,9 +143,11 @@ std::optional<std::vector<std::uint8_t>> StreamTransport::ReadFrame(std::uint32_
             clock_.SleepMs(kPollPauseMs);
             continue;
         }
+        // Like a converter read, this waits past the caller's time-out for the rest of a
+        // frame that has begun: an answer whose STX came in time is not cut off.
         const std::optional<std::size_t> got =
-            ReadSome(std::span<std::uint8_t>(buffer.data() + collected, wanted));
-        if (!got || *got > wanted) {
+            ReadWithLineTimeout(std::span<std::uint8_t>(buffer.data() + collected, wanted));
+        if (!got) {
             if (!recover()) {
                 return std::nullopt;
             }

@@ -27,6 +27,8 @@ public:
     // Smallest total a length word may give.
     static constexpr std::size_t kMinFrameBytes = 6;
     static constexpr std::uint32_t kPollPauseMs = 1;
+    // How long one converter read waits for the bytes it was asked for.
+    static constexpr std::uint32_t kLineReadTimeoutMs = 1500;
     static constexpr std::uint32_t kReopenPauseMs = 100;
 
     // Fails when a device is already open or the id is empty. The id and baud are kept
@@ -64,6 +66,9 @@ protected:
 
 private:
     [[nodiscard]] bool Reopen();
+    // Fills into as a converter read does: waits for all of it up to the line's read
+    // time-out, then hands over what came; nullopt on a device error.
+    [[nodiscard]] std::optional<std::size_t> ReadWithLineTimeout(std::span<std::uint8_t> into);
     // Close, pause, reopen: what a device error during a read leads to.
     [[nodiscard]] bool RecoverAfterReadError();
 

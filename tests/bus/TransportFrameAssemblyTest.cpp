@@ -145,6 +145,30 @@ TEST_F(StreamTransportTest, AssemblesAFrameArrivingInPieces)
     EXPECT_EQ(clock.NowMs(), 25u);
 }
 
+// A converter read waits for everything it was asked for, up to the line's read time-out
+// of 1500 ms: a frame whose first bytes came within the caller's time-out is finished
+// after it, and a frame that stalls is given up when the line time-out ends.
+TEST_F(StreamTransportTest, FrameBegunInTimeIsFinishedWithinTheLineReadTimeout)
+{
+    const Bytes frame = MakeFrame(40);
+    device.ArriveAt(40, Bytes(frame.begin(), frame.begin() + 20));
+    device.ArriveAt(90, Bytes(frame.begin() + 20, frame.end()));
+    EXPECT_EQ(device.ReadFrame(50), frame);
+    EXPECT_EQ(clock.NowMs(), 90u);
+
+    const std::uint64_t startMs = clock.NowMs();
+    device.ArriveAt(startMs + 40, Bytes(frame.begin(), frame.begin() + 20));
+    device.ArriveAt(startMs + 1640, Bytes(frame.begin() + 20, frame.end()));
+    EXPECT_FALSE(device.ReadFrame(50).has_value());
+    EXPECT_EQ(clock.NowMs() - startMs, 1540u) << "the rest is waited for 1500 ms, then the read ends";
+
+    // Nothing queued at all: the caller's time-out alone decides.
+    const std::uint64_t quietMs = clock.NowMs();
+    device.ArriveAt(quietMs + 60, frame);
+    EXPECT_FALSE(device.ReadFrame(50).has_value());
+    EXPECT_EQ(clock.NowMs() - quietMs, 50u);
+}
+
 TEST_F(StreamTransportTest, LeavesTheFollowingFrameQueued)
 {
     const Bytes first = MakeFrame(16, 0x11);
