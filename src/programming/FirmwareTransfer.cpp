@@ -126,15 +126,15 @@ private:
         const std::size_t length = plan_.sentImage.size();
         std::size_t offset = 0;
         std::uint32_t block = 0;
-        // Attempts since the last acknowledgement. Answers other than an acknowledgement
-        // count too, so that a target stuck on an unexpected answer cannot hold the
-        // transfer forever.
-        std::uint32_t failedInRow = 0;
+        // Unanswered attempts since the last acknowledgement. Other answers only make the
+        // block go again: a target may answer something else for a while (its flash is
+        // busy) and then take the block; the window's stop ends a target that never does.
+        std::uint32_t unansweredInRow = 0;
         int lastAnswer = -1;
         while (offset < length) {
             failure_.block = block;
             failure_.offset = static_cast<std::uint32_t>(offset);
-            if (!s_.IsOpen() || failedInRow > kMaxUnansweredBlocks)
+            if (!s_.IsOpen() || unansweredInRow > kMaxUnansweredBlocks)
                 return Fail(TransferFailure::Step::Block, lastAnswer);
             HoldUnitIfDue();
             ShowProgress(block);
@@ -148,7 +148,7 @@ private:
             s_.clock().SleepMs(kAfterBlockMs);
 
             if (answer == nullptr) {
-                ++failedInRow;
+                ++unansweredInRow;
                 lastAnswer = -1;
                 s_.clock().SleepMs(kAfterUnansweredBlockMs);
                 continue;
@@ -157,13 +157,11 @@ private:
             if (IsBlockAcknowledged(answer->Command())) {
                 offset += plan_.blockSize;
                 ++block;
-                failedInRow = 0;
+                unansweredInRow = 0;
                 ShowProgress(block);
             } else if (answer->Command() == kAnsRefused) {
                 SendAbort();
                 return Fail(TransferFailure::Step::Block, kAnsRefused);
-            } else {
-                ++failedInRow;
             }
         }
         return true;

@@ -162,6 +162,23 @@ TEST_F(FirmwareTransfer, GivesUpAfterMoreThan100UnansweredBlocksInARow)
     EXPECT_TRUE(bench.CommandsTo(ProgrammingBench::kScanner6, 0x19).empty());
 }
 
+TEST_F(FirmwareTransfer, OtherAnswersToABlockAreNotCountedAsUnanswered)
+{
+    // A target that answers 0x83 to its first 120 block attempts and then acknowledges: only
+    // unanswered attempts count towards the limit of 100, so the transfer goes through.
+    SimTransferReceiver& receiver = bench.Receiver(ProgrammingBench::kScanner6);
+    receiver.SetBlockAnswer(0x83);
+    bench.recorder.afterWrite = [&](std::size_t) {
+        if (bench.CommandsTo(ProgrammingBench::kScanner6, 0x18).size() >= 120)
+            receiver.SetBlockAnswer(0x82);
+    };
+    const auto image = Noise(1600, 13);
+    TransferFailure why;
+    ASSERT_TRUE(TransferImage(bench.session, image, kArchive, 1, &why)) << why.Text();
+    EXPECT_GT(bench.CommandsTo(ProgrammingBench::kScanner6, 0x18).size(), 120u);
+    EXPECT_EQ(receiver.Unpacked(), image);
+}
+
 TEST_F(FirmwareTransfer, CommitNotConfirmedWithin20SecondsFails)
 {
     FaultRule drop;
