@@ -260,6 +260,38 @@ TEST(FirmwareTransferStop, ClosingMidTransferStopsWithinOneBlock)
     EXPECT_FALSE(bench.Receiver(ProgrammingBench::kScanner5).ImageVerified());
 }
 
+TEST_F(FirmwareTransfer, UnitTransferKeepsItsPauses)
+{
+    // 200 ms, then 300 ms before the start; 300 + 1000 ms before the first block; each block
+    // waits 50 ms before its answer is read and 50 ms after it. Measured from when the tool
+    // wrote each frame; a quick answer adds a few milliseconds.
+    const std::uint32_t unit = bench.session.unit.address;
+    const std::size_t first = bench.recorder.written.size();
+    std::vector<std::uint64_t> writtenAtMs;
+    bench.recorder.afterWrite = [&](std::size_t) { writtenAtMs.push_back(bench.clock.NowMs()); };
+    const std::uint64_t calledMs = bench.clock.NowMs();
+    ASSERT_TRUE(TransferImage(bench.session, Noise(600, 14), "IE", 0xFF));
+
+    std::vector<std::uint64_t> atMs;
+    std::vector<std::uint8_t> commands;
+    StationLink reader(1);
+    for (std::size_t i = first; i < bench.recorder.written.size(); ++i) {
+        BusMessage m;
+        ASSERT_EQ(reader.DecodeRequest(bench.recorder.written[i], m), DecodeResult::Accepted);  // plain frames
+        ASSERT_EQ(m.Destination(), unit);
+        EXPECT_EQ(m.Source(), 0xA0000000u);
+        atMs.push_back(writtenAtMs[i - first]);
+        commands.push_back(m.Command());
+    }
+    ASSERT_EQ(commands, (std::vector<std::uint8_t>{0x17, 0x18, 0x18, 0x18, 0x19}));
+    const std::uint64_t minGapMs[] = {500, 1300, 100, 100, 100};
+    for (std::size_t i = 0; i < atMs.size(); ++i) {
+        const std::uint64_t gap = atMs[i] - (i == 0 ? calledMs : atMs[i - 1]);
+        EXPECT_GE(gap, minGapMs[i]) << i;
+        EXPECT_LT(gap, minGapMs[i] + 40) << i;
+    }
+}
+
 // A unit of type 1 that comes back with the version its installation names.
 InstallationConfig Type1Unit()
 {
