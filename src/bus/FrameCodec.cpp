@@ -102,7 +102,12 @@ void CompactHeader(BusMessage& message)
     message.bytes[BusMessage::kCompactChecksumOffset] = message.Checksum();
     std::memmove(message.bytes.data() + BusMessage::kCompactPayloadOffset,
                  message.bytes.data() + BusMessage::kHeaderLength, payloadLength);
-    message.SetLength(static_cast<std::uint16_t>(BusMessage::kCompactPayloadOffset + payloadLength));
+    // Three bytes fewer whatever the length: a bare header sent without the header-only flag
+    // (the link reset) keeps an empty body rather than gaining the checksum byte.
+    const std::uint16_t length = message.Length();
+    message.SetLength(length > BusMessage::kCompactSaving
+                          ? static_cast<std::uint16_t>(length - BusMessage::kCompactSaving)
+                          : std::uint16_t{0});
 }
 
 bool ExpandCompactHeader(BusMessage& message)

@@ -212,6 +212,27 @@ TEST(FrameEncoding, CompactHeaderDropsThreeBytes)
                                         " 22 3F 07 00 00 03");
 }
 
+TEST(FrameEncoding, LinkResetIsABareSixteenByteFrameOnEitherLink)
+{
+    // Length 14 without the header-only flag: on a compact link the length still shrinks by
+    // three, so no checksum byte travels after the header.
+    struct Case {
+        std::uint8_t linkMode;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {LINK_SCRAMBLED, "02 39 20 82 80 C0 80 D6 B4 92 70 80 80 80 A0 03"},
+        {LINK_COMPACT, "02 39 20 81 80 C0 80 D6 B4 92 70 80 80 80 A0 03"},
+    };
+    for (const Case& c : cases) {
+        LinkState link(1);
+        link.linkMode = c.linkMode;
+        BusMessage reset;
+        FillRequest(link, reset, 14, 0xA0000000, kModule, 0x00, 0, 0, 0x80, 0x80);
+        EXPECT_EQ(Encoded(link, reset), c.expected) << int(c.linkMode);
+    }
+}
+
 TEST(FillRequest, SetsFieldsAndModuleOperandBit)
 {
     LinkState link(1);
