@@ -51,6 +51,9 @@ TEST_F(ScanTest, ShowsTheInstallationMarksNewerFirmwareAndHoldsTheUnit)
     EXPECT_EQ(hold.Source(), 0xA0000000u);
     EXPECT_EQ(hold.Operand1(), 0xFFu);
     EXPECT_EQ(hold.Length(), 27u);
+    EXPECT_EQ(hold.Operand2(), 0u);
+    EXPECT_EQ(hold.FrameFlags(), 0x81);
+    EXPECT_EQ(hold.Kind(), 0x80);
 
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(host.ended, 1);
