@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/PackageAvailability.h"
 #include "app/UiStringIds.h"
 #include "bus/BusCommandCodes.h"
 #include "tests/app/SimulatedInstallationFixture.h"
@@ -214,6 +215,43 @@ TEST_F(UpdateRunTest, ReportLinesInProgrammingOrder)
     EXPECT_EQ(secondAt + second.size(), report.size());
     EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 2);
     EXPECT_EQ(report.rfind("<FirmwareUpdated xmlns=", 0), 0u);
+}
+
+// The scan selects the last fitting package; an update of the same installation programs the
+// entry the user picked afterwards, not the last one.
+TEST_F(UpdateRunTest, UpdateProgramsThePackageTheUserPicked)
+{
+    AddPackage("a.qup", InstallationManifest(PackageVersions{"2.5.3.10", "6.4.10.0", "3.0.4.19", "1.2.0.5"},
+                                             "Scanner release"));
+    AddPackage("b.qup", InstallationManifest(PackageVersions{"2.5.3.10", "6.4.9.1", "3.0.4.19", "1.2.1.0"},
+                                             "Keypad release"));
+    ASSERT_TRUE(Scan());
+    ASSERT_EQ(model->selector.size(), 2u);
+    ASSERT_EQ(model->selectorIndex, 1);
+
+    // The folder lists in no particular order: the first entry is the one that was not chosen.
+    const bool scannerFirst = model->selector[0].text == "Scanner release";
+    model->selectorIndex = 0;
+    host.SelectPackage(0);
+    ShowAvailability(*model, host, true);
+    host = RecordingHost{};
+    installation->ClearLogs();
+    ASSERT_TRUE(Update());
+
+    EXPECT_EQ(model->selectorIndex, 0);
+    const std::string report = ReadFile("UpdateLog-Report.txt");
+    if (scannerFirst) {
+        EXPECT_EQ(TransferStarts(), std::vector<std::uint32_t>{kScanner5Address});
+        EXPECT_NE(report.find("<barcode>20050100005678</barcode><user>tech</user><version>6.4.10.0</version>"),
+                  std::string::npos)
+            << report;
+    } else {
+        EXPECT_EQ(TransferStarts(), std::vector<std::uint32_t>{kKeypadAddress});
+        EXPECT_NE(report.find("<barcode>30070100003456</barcode><user>tech</user><version>1.2.1.0</version>"),
+                  std::string::npos)
+            << report;
+    }
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;
 }
 
 TEST_F(UpdateRunTest, PackageThatNoLongerLoadsProgramsNothing)
