@@ -26,7 +26,8 @@ public:
     // Discards whatever is queued in both directions, then writes every byte.
     [[nodiscard]] virtual bool Write(std::span<const std::uint8_t> bytes) = 0;
     // One frame from STX through the total its length word gives, or nothing when none
-    // arrives within the time-out or the length word is impossible.
+    // begins within the time-out or the length word is impossible. A frame that has begun
+    // is given the converter's own read time-out to finish, as a converter read waits.
     [[nodiscard]] virtual std::optional<std::vector<std::uint8_t>> ReadFrame(std::uint32_t timeoutMs) = 0;
 
     // 0 when written, 1 when not: the values a frame send passes on.
