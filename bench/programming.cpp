@@ -16,6 +16,7 @@
 #include "programming/DeviceContainer.h"
 #include "programming/ImageCompression.h"
 #include "programming/ModuleProgramming.h"
+#include "sim/FrameRecorder.h"
 #include "sim/InstallationConfig.h"
 #include "sim/SimConverter.h"
 #include "sim/SimInstallation.h"
@@ -31,29 +32,6 @@ constexpr std::uint8_t kSlot = 1;  // the type-6 finger scanner of the default i
 constexpr std::uint32_t kBaud = 115200;
 // The shortest full answer frame: a 27-byte message without escapes.
 constexpr std::size_t kMinAnswerFrame = 29;
-
-// Keeps every frame the tool writes.
-class Recorder final : public Transport {
-public:
-    explicit Recorder(Transport& inner) : inner_(inner) {}
-    std::vector<std::string> Enumerate() override { return inner_.Enumerate(); }
-    bool Open(const std::string& id, std::uint32_t baud) override { return inner_.Open(id, baud); }
-    void Close() override { inner_.Close(); }
-    bool IsOpen() const override { return inner_.IsOpen(); }
-    bool Write(std::span<const std::uint8_t> bytes) override
-    {
-        written.emplace_back(bytes.begin(), bytes.end());
-        return inner_.Write(bytes);
-    }
-    std::optional<std::vector<std::uint8_t>> ReadFrame(std::uint32_t timeoutMs) override
-    {
-        return inner_.ReadFrame(timeoutMs);
-    }
-    std::vector<std::vector<std::uint8_t>> written;
-
-private:
-    Transport& inner_;
-};
 
 double WireMs(std::size_t bytes)
 {
@@ -104,7 +82,7 @@ void BM_ModuleUpdate256KiB(benchmark::State& state)
         VirtualClock clock;
         auto installation = std::make_shared<SimInstallation>(InstallationConfig::Default(), 1);
         SimConverter converter(clock, installation);
-        Recorder recorder(converter);
+        FrameRecorder recorder(converter);
         BusSession session(recorder, clock, 3);
         if (!recorder.Open(SimConverter::kId, kBaud) || !ScanBus(session) ||
             !ReadModuleInfo(session, kUnitInformationSlot) || !ReadModuleInfo(session, kSlot) ||

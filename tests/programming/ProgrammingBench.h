@@ -17,41 +17,11 @@
 #include "sim/InstallationConfig.h"
 #include "sim/SimConverter.h"
 #include "sim/SimInstallation.h"
+#include "sim/FrameRecorder.h"
 #include "sim/StationLink.h"
 #include "tools/PackageWriter.h"
 
 namespace quorfw {
-
-// Passes everything to the simulated converter and keeps every frame the tool wrote, so a
-// test can read what went out even where no station could.
-class RecordingTransport final : public Transport {
-public:
-    explicit RecordingTransport(Transport& inner) : inner_(inner) {}
-
-    std::vector<std::string> Enumerate() override { return inner_.Enumerate(); }
-    bool Open(const std::string& id, std::uint32_t baud) override { return inner_.Open(id, baud); }
-    void Close() override { inner_.Close(); }
-    bool IsOpen() const override { return inner_.IsOpen(); }
-    bool Write(std::span<const std::uint8_t> bytes) override
-    {
-        written.emplace_back(bytes.begin(), bytes.end());
-        const bool ok = inner_.Write(bytes);
-        if (afterWrite)
-            afterWrite(written.size());
-        return ok;
-    }
-    std::optional<std::vector<std::uint8_t>> ReadFrame(std::uint32_t timeoutMs) override
-    {
-        return inner_.ReadFrame(timeoutMs);
-    }
-
-    std::vector<std::vector<std::uint8_t>> written;
-    // Called with the number of frames written so far.
-    std::function<void(std::size_t)> afterWrite;
-
-private:
-    Transport& inner_;
-};
 
 // The simulated default installation (a unit of type 3; slot 0 a finger scanner of type 5,
 // slot 1 one of type 6, slot 2 a keypad) behind the simulated converter, in virtual time,
@@ -132,7 +102,7 @@ struct ProgrammingBench {
     VirtualClock clock;
     std::shared_ptr<SimInstallation> installation;
     SimConverter converter;
-    RecordingTransport recorder;
+    FrameRecorder recorder;
     BusSession session;
 };
 
