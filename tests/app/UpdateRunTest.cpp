@@ -46,6 +46,31 @@ protected:
         }
         return count;
     }
+    // Scans, then updates module 0 only; once it is reported programmed it stays silent for
+    // silentMs. Returns the installation time (ms) of that moment, 0 when it never came.
+    [[nodiscard]] std::uint64_t UpdateWithScanner5SilentAfterProgramming(std::uint64_t silentMs, bool& updated)
+    {
+        std::uint64_t programmedMs = 0;
+        const auto silenceWhenProgrammed = [&, silentMs](std::uint32_t id) {
+            if (id != kTextModuleUpdated) {
+                return;
+            }
+            programmedMs = InstallationMs();
+            FaultRule silence;
+            silence.type = FaultType::Silence;
+            silence.station = kScanner5Address;
+            silence.fromMs = programmedMs;
+            silence.untilMs = programmedMs + silentMs;
+            installation->Faults().Add(silence);
+        };
+        AddPackage("p.qup", InstallationManifest(PackageVersions{"2.5.3.10", "6.4.10.0", "3.0.4.19", "1.2.0.5"}));
+        EXPECT_TRUE(Scan());
+        host = RecordingHost{};
+        host.onLogged = silenceWhenProgrammed;
+        updated = Update();
+        host.onLogged = nullptr;
+        return programmedMs;
+    }
 };
 
 TEST_F(UpdateRunTest, UnitAndFirstTwoModulesCountStepsInOrder)
@@ -121,25 +146,9 @@ TEST_F(UpdateRunTest, FailingFirstModuleStopsTheRest)
 TEST_F(UpdateRunTest, ModuleBackAfterFifteenSecondsGetsItsSettingsBack)
 {
     // Once module 0 is programmed it stays silent for 15 s.
-    std::uint64_t programmedUs = 0;
-    host.onLogged = [&](std::uint32_t id) {
-        if (id != kTextModuleUpdated) {
-            return;
-        }
-        programmedUs = InstallationMs() * 1000;
-        FaultRule silence;
-        silence.type = FaultType::Silence;
-        silence.station = kScanner5Address;
-        silence.fromMs = InstallationMs();
-        silence.untilMs = InstallationMs() + 15'000;
-        installation->Faults().Add(silence);
-    };
-    AddPackage("p.qup", InstallationManifest(PackageVersions{"2.5.3.10", "6.4.10.0", "3.0.4.19", "1.2.0.5"}));
-    ASSERT_TRUE(Scan());
-    auto onLogged = host.onLogged;
-    host = RecordingHost{};
-    host.onLogged = onLogged;
-    ASSERT_TRUE(Update());
+    bool updated = false;
+    const std::uint64_t programmedUs = UpdateWithScanner5SilentAfterProgramming(15'000, updated) * 1000;
+    ASSERT_TRUE(updated);
 
     ASSERT_NE(programmedUs, 0u);
     const std::uint64_t backUs = programmedUs + 15'000'000;
@@ -154,32 +163,16 @@ TEST_F(UpdateRunTest, ModuleBackAfterFifteenSecondsGetsItsSettingsBack)
 
 TEST_F(UpdateRunTest, ModuleSilentForTwentySecondsKeepsItsFlagAndTheRunSucceeds)
 {
-    std::uint64_t programmedMs = 0;
-    host.onLogged = [&](std::uint32_t id) {
-        if (id != kTextModuleUpdated) {
-            return;
-        }
-        programmedMs = clock.NowMs();
-        FaultRule silence;
-        silence.type = FaultType::Silence;
-        silence.station = kScanner5Address;
-        silence.fromMs = InstallationMs();
-        silence.untilMs = InstallationMs() + 60'000;
-        installation->Faults().Add(silence);
-    };
-    AddPackage("p.qup", InstallationManifest(PackageVersions{"2.5.3.10", "6.4.10.0", "3.0.4.19", "1.2.0.5"}));
-    ASSERT_TRUE(Scan());
-    auto onLogged = host.onLogged;
-    host = RecordingHost{};
-    host.onLogged = onLogged;
-    ASSERT_TRUE(Update());
+    bool updated = false;
+    const std::uint64_t programmedMs = UpdateWithScanner5SilentAfterProgramming(60'000, updated);
+    ASSERT_TRUE(updated);
 
     EXPECT_EQ(host.restartChecks[0], RestartCheck::NotBack);
     EXPECT_TRUE(host.Logged(kTextRestartNotBack));
     EXPECT_TRUE(RequestsWith(kCmdParameterWrite).empty());
     EXPECT_EQ(host.messages, std::vector<std::uint32_t>{kTextUpdateDone});
     // It was waited for, but not much longer than 20 s.
-    const std::uint64_t waitedMs = clock.NowMs() - programmedMs;
+    const std::uint64_t waitedMs = InstallationMs() - programmedMs;
     EXPECT_GT(waitedMs, 20'000u);
     EXPECT_LT(waitedMs, 40'000u);
 }
