@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev libgl-dev
   libftdi1-dev liblzo2-dev zlib1g-dev libcurl4-openssl-dev
-  libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev libcrypto++-dev
+  libcpp-httplib-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev libcrypto++-dev
   xvfb xauth
 )
 

@@ -10,7 +10,7 @@
 #include "app/QtSettingsStore.h"
 #include "app/StartupFiles.h"
 #include "app/UiStrings.h"
-#include "app/cli/CliVerbs.h"
+#include "cli/CliVerbs.h"
 #include "bus/ConverterHub.h"
 #include "common/Clock.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/cli/CliArguments.h"
+#include "cli/CliArguments.h"
 
 namespace quorfw {
 namespace {

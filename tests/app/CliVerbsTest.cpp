@@ -9,7 +9,7 @@
 
 #include "app/MemorySettingsStore.h"
 #include "app/UiStringIds.h"
-#include "app/cli/CliVerbs.h"
+#include "cli/CliVerbs.h"
 #include "bus/ConverterHub.h"
 #include "common/Clock.h"
 #include "sim/JsonReader.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/cli/JsonWriter.h"
+#include "cli/JsonWriter.h"
 
 namespace quorfw {
 namespace {

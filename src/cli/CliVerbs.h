@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/cli/CliArguments.h"
-#include "app/cli/CliContext.h"
+#include "cli/CliArguments.h"
+#include "cli/CliContext.h"
 
 namespace quorfw {
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "app/MainModel.h"
-#include "app/cli/CliArguments.h"
-#include "app/cli/CliContext.h"
-#include "app/cli/CliHost.h"
+#include "cli/CliArguments.h"
+#include "cli/CliContext.h"
+#include "cli/CliHost.h"
 #include "bus/ConverterHub.h"
 
 namespace quorfw {

@@ -1,4 +1,4 @@
-#include "app/cli/JsonWriter.h"
+#include "cli/JsonWriter.h"
 
 #include "app/Utf8.h"
 

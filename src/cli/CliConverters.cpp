@@ -1,8 +1,8 @@
 #include <string>
 
-#include "app/cli/CliConverterHub.h"
-#include "app/cli/CliVerbs.h"
-#include "app/cli/JsonWriter.h"
+#include "cli/CliConverterHub.h"
+#include "cli/CliVerbs.h"
+#include "cli/JsonWriter.h"
 
 namespace quorfw {
 

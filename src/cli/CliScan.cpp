@@ -1,8 +1,8 @@
 #include "app/OperationStart.h"
-#include "app/cli/CliOperation.h"
-#include "app/cli/CliOutput.h"
-#include "app/cli/CliVerbs.h"
-#include "app/cli/JsonWriter.h"
+#include "cli/CliOperation.h"
+#include "cli/CliOutput.h"
+#include "cli/CliVerbs.h"
+#include "cli/JsonWriter.h"
 
 namespace quorfw {
 

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "app/cli/JsonWriter.h"
+#include "cli/JsonWriter.h"
 
 namespace quorfw {
 

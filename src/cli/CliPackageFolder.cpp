@@ -1,4 +1,4 @@
-#include "app/cli/CliPackageFolder.h"
+#include "cli/CliPackageFolder.h"
 
 #include <algorithm>
 #include <filesystem>

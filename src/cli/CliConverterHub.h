@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "app/cli/CliArguments.h"
-#include "app/cli/CliContext.h"
+#include "cli/CliArguments.h"
+#include "cli/CliContext.h"
 #include "bus/ConverterHub.h"
 
 namespace quorfw {

@@ -1,9 +1,9 @@
 #include <filesystem>
 #include <string>
 
-#include "app/cli/CliPackageFolder.h"
-#include "app/cli/CliVerbs.h"
-#include "app/cli/JsonWriter.h"
+#include "cli/CliPackageFolder.h"
+#include "cli/CliVerbs.h"
+#include "cli/JsonWriter.h"
 #include "packages/PackageSections.h"
 
 namespace quorfw {

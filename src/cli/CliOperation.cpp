@@ -1,4 +1,4 @@
-#include "app/cli/CliOperation.h"
+#include "cli/CliOperation.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,8 +7,8 @@
 
 #include "app/BaudRateFile.h"
 #include "app/SettingsStore.h"
-#include "app/cli/CliConverterHub.h"
-#include "app/cli/CliPackageFolder.h"
+#include "cli/CliConverterHub.h"
+#include "cli/CliPackageFolder.h"
 
 namespace quorfw {
 

@@ -1,4 +1,4 @@
-#include "app/cli/CliVerbs.h"
+#include "cli/CliVerbs.h"
 
 namespace quorfw {
 

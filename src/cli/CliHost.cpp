@@ -1,9 +1,9 @@
-#include "app/cli/CliHost.h"
+#include "cli/CliHost.h"
 
 #include <algorithm>
 
 #include "app/UiStrings.h"
-#include "app/cli/JsonWriter.h"
+#include "cli/JsonWriter.h"
 
 namespace quorfw {
 

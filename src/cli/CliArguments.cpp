@@ -1,4 +1,4 @@
-#include "app/cli/CliArguments.h"
+#include "cli/CliArguments.h"
 
 #include <charconv>
 #include <string_view>

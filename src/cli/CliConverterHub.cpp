@@ -1,4 +1,4 @@
-#include "app/cli/CliConverterHub.h"
+#include "cli/CliConverterHub.h"
 
 #include "sim/InstallationFile.h"
 #include "sim/SimConverter.h"

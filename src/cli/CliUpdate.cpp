@@ -3,10 +3,10 @@
 
 #include "app/OperationStart.h"
 #include "app/PackageAvailability.h"
-#include "app/cli/CliOperation.h"
-#include "app/cli/CliOutput.h"
-#include "app/cli/CliVerbs.h"
-#include "app/cli/JsonWriter.h"
+#include "cli/CliOperation.h"
+#include "cli/CliOutput.h"
+#include "cli/CliVerbs.h"
+#include "cli/JsonWriter.h"
 
 namespace quorfw {
 
