@@ -15,8 +15,8 @@ struct RenamedFile {
 // The help files keep their names. The former program file has no counterpart here: there
 // never was a program of the old name on this platform, so nothing of it is copied.
 inline constexpr RenamedFile kRenamedFiles[] = {
-    {"oldFWupdateDE.chm", "quorFWupdateDE.chm"},
-    {"oldFWupdateEN.chm", "quorFWupdateEN.chm"},
+    {"oldFWupdateDE.html", "quorFWupdateDE.html"},
+    {"oldFWupdateEN.html", "quorFWupdateEN.html"},
 };
 
 // Copies each old-named file in folder (the working directory) to its new name, replacing an

@@ -14,10 +14,10 @@ struct UiLanguage {
     std::string_view helpSuffix;  // appended to the help file stem
 };
 
-inline constexpr UiLanguage kGermanLanguage{"de", "quorfwupdateresde.lang", "DE.chm"};
-inline constexpr UiLanguage kHungarianLanguage{"hu", "quorfwupdatereshu.lang", "HU.chm"};
-inline constexpr UiLanguage kItalianLanguage{"it", "quorfwupdateresit.lang", "IT.chm"};
-inline constexpr UiLanguage kEnglishLanguage{"en", "quorfwupdateresen.lang", "EN.chm"};
+inline constexpr UiLanguage kGermanLanguage{"de", "quorfwupdateresde.lang", "DE.html"};
+inline constexpr UiLanguage kHungarianLanguage{"hu", "quorfwupdatereshu.lang", "HU.html"};
+inline constexpr UiLanguage kItalianLanguage{"it", "quorfwupdateresit.lang", "IT.html"};
+inline constexpr UiLanguage kEnglishLanguage{"en", "quorfwupdateresen.lang", "EN.html"};
 
 inline constexpr std::string_view kHelpFileStem = "quorFWupdate";
 

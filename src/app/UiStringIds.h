@@ -29,4 +29,11 @@ inline constexpr std::uint32_t kTextRestartVerified = 40001;
 inline constexpr std::uint32_t kTextRestartNotBack = 40002;
 inline constexpr std::uint32_t kTextRestartOtherVersion = 40003;
 
+// Window chrome and package dialogs.
+inline constexpr std::uint32_t kTextVersionListTitle = 40153;
+inline constexpr std::uint32_t kTextPackageInfoTitle = 40154;
+inline constexpr std::uint32_t kTextInfoButton = 40155;
+// The toolbar's tool tips are 40141-40152, in toolbar order (ui/ToolbarCommands.h).
+inline constexpr std::uint32_t kTextHelpFailed = 61703;
+
 }  // namespace quorfw

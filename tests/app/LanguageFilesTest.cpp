@@ -74,6 +74,8 @@ std::vector<RequiredText> RequiredTexts()
         texts.push_back({id, ""});
     for (std::uint32_t id = 3101; id <= 3115; ++id)
         texts.push_back({id, ""});
+    for (std::uint32_t id = 40141; id <= 40155; ++id)
+        texts.push_back({id, ""});
     return texts;
 }
 

@@ -10,24 +10,24 @@ namespace {
 TEST(StartupFiles, OldNamedFilesAreCopiedOverTheNewOnes)
 {
     test::ScratchFolder folder;
-    folder.Write("oldFWupdateDE.chm", "new German help");
-    folder.Write("quorFWupdateDE.chm", "stale German help");
-    folder.Write("oldFWupdateEN.chm", "new English help");
+    folder.Write("oldFWupdateDE.html", "new German help");
+    folder.Write("quorFWupdateDE.html", "stale German help");
+    folder.Write("oldFWupdateEN.html", "new English help");
     CopyRenamedFiles(folder.Path());
-    EXPECT_EQ(folder.Read("quorFWupdateDE.chm"), "new German help");
-    EXPECT_EQ(folder.Read("quorFWupdateEN.chm"), "new English help");
-    EXPECT_EQ(folder.Read("oldFWupdateDE.chm"), "new German help") << "copied, not moved";
+    EXPECT_EQ(folder.Read("quorFWupdateDE.html"), "new German help");
+    EXPECT_EQ(folder.Read("quorFWupdateEN.html"), "new English help");
+    EXPECT_EQ(folder.Read("oldFWupdateDE.html"), "new German help") << "copied, not moved";
 }
 
 TEST(StartupFiles, EachFailureIsIgnoredOnItsOwn)
 {
     test::ScratchFolder folder;
-    std::filesystem::create_directory(folder / "quorFWupdateDE.chm");  // a target that cannot be written
-    folder.Write("oldFWupdateDE.chm", "German help");
-    folder.Write("oldFWupdateEN.chm", "English help");
+    std::filesystem::create_directory(folder / "quorFWupdateDE.html");  // a target that cannot be written
+    folder.Write("oldFWupdateDE.html", "German help");
+    folder.Write("oldFWupdateEN.html", "English help");
     CopyRenamedFiles(folder.Path());
-    EXPECT_TRUE(std::filesystem::is_directory(folder / "quorFWupdateDE.chm"));
-    EXPECT_EQ(folder.Read("quorFWupdateEN.chm"), "English help");
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "quorFWupdateDE.html"));
+    EXPECT_EQ(folder.Read("quorFWupdateEN.html"), "English help");
 
     test::ScratchFolder empty;
     CopyRenamedFiles(empty.Path());
@@ -36,8 +36,8 @@ TEST(StartupFiles, EachFailureIsIgnoredOnItsOwn)
 
 TEST(StartupFiles, HelpAndLanguageFilesLiveBesideTheProgram)
 {
-    EXPECT_EQ(HelpFilePath("/opt/quorfw/bin", SelectUiLanguage("de_CH.UTF-8")), "/opt/quorfw/bin/quorFWupdateDE.chm");
-    EXPECT_EQ(HelpFilePath("/opt/quorfw/bin", SelectUiLanguage("fr_FR.UTF-8")), "/opt/quorfw/bin/quorFWupdateEN.chm");
+    EXPECT_EQ(HelpFilePath("/opt/quorfw/bin", SelectUiLanguage("de_CH.UTF-8")), "/opt/quorfw/bin/quorFWupdateDE.html");
+    EXPECT_EQ(HelpFilePath("/opt/quorfw/bin", SelectUiLanguage("fr_FR.UTF-8")), "/opt/quorfw/bin/quorFWupdateEN.html");
     EXPECT_EQ(LanguageFolder("/opt/quorfw/bin"), "/opt/quorfw/bin/lang");
     EXPECT_TRUE(std::filesystem::exists(ProgramFolder() / "test_app_startup"));
 }

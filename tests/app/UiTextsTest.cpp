@@ -20,14 +20,14 @@ TEST(UiLanguage, OnlyThePrimaryLanguageCounts)
         const char* help;
     };
     const Case cases[] = {
-        {"de_DE.UTF-8", "de", "quorFWupdateDE.chm"}, {"de_CH.UTF-8", "de", "quorFWupdateDE.chm"},
-        {"de_LU", "de", "quorFWupdateDE.chm"},       {"de", "de", "quorFWupdateDE.chm"},
-        {"DE_AT", "de", "quorFWupdateDE.chm"},       {"hu_HU.UTF-8", "hu", "quorFWupdateHU.chm"},
-        {"it_IT@euro", "it", "quorFWupdateIT.chm"},  {"it_CH.UTF-8", "it", "quorFWupdateIT.chm"},
-        {"fr_FR.UTF-8", "en", "quorFWupdateEN.chm"}, {"en_US.UTF-8", "en", "quorFWupdateEN.chm"},
-        {"C", "en", "quorFWupdateEN.chm"},           {"C.UTF-8", "en", "quorFWupdateEN.chm"},
-        {"POSIX", "en", "quorFWupdateEN.chm"},       {"", "en", "quorFWupdateEN.chm"},
-        {"dev_XX", "en", "quorFWupdateEN.chm"},
+        {"de_DE.UTF-8", "de", "quorFWupdateDE.html"}, {"de_CH.UTF-8", "de", "quorFWupdateDE.html"},
+        {"de_LU", "de", "quorFWupdateDE.html"},       {"de", "de", "quorFWupdateDE.html"},
+        {"DE_AT", "de", "quorFWupdateDE.html"},       {"hu_HU.UTF-8", "hu", "quorFWupdateHU.html"},
+        {"it_IT@euro", "it", "quorFWupdateIT.html"},  {"it_CH.UTF-8", "it", "quorFWupdateIT.html"},
+        {"fr_FR.UTF-8", "en", "quorFWupdateEN.html"}, {"en_US.UTF-8", "en", "quorFWupdateEN.html"},
+        {"C", "en", "quorFWupdateEN.html"},           {"C.UTF-8", "en", "quorFWupdateEN.html"},
+        {"POSIX", "en", "quorFWupdateEN.html"},       {"", "en", "quorFWupdateEN.html"},
+        {"dev_XX", "en", "quorFWupdateEN.html"},
     };
     for (const Case& c : cases) {
         const UiLanguage language = SelectUiLanguage(c.locale);
@@ -78,7 +78,7 @@ TEST_F(UiTextsTest, MissingLanguageFallsBackToEnglishButHelpKeepsTheLanguage)
     const UiTexts texts(folder_.Path(), "de_CH.UTF-8");
     EXPECT_EQ(texts.Text(2145), "Program closed.\n");
     EXPECT_EQ(texts.LoadedFile(), folder_ / "quorfwupdateresen.lang");
-    EXPECT_EQ(texts.HelpFileName(), "quorFWupdateDE.chm");
+    EXPECT_EQ(texts.HelpFileName(), "quorFWupdateDE.html");
 }
 
 TEST_F(UiTextsTest, LanguageFileWithoutTextsCountsAsMissing)
