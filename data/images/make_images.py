@@ -50,19 +50,30 @@ def segment(ax, ay, bx, by, width):
     return Shape(sdf, (min(ax, bx) - w, min(ay, by) - w, max(ax, bx) + w, max(ay, by) + w))
 
 
-def arc(cx, cy, r, width, start_deg, end_deg):
-    """A ring piece from start to end angle, clockwise on screen (0 = right, 90 = down)."""
+def arc(cx, cy, r, width, start_deg, end_deg, stretch=1.0):
+    """A ring piece from start to end angle, clockwise on screen (0 = right, 90 = down);
+    stretch > 1 makes it an upright oval (approximately, which is enough for a picture)."""
     span = (end_deg - start_deg) % 360 or 360
-    ends = [(cx + r * math.cos(math.radians(a)), cy + r * math.sin(math.radians(a)))
+    ends = [(cx + r * math.cos(math.radians(a)), cy + stretch * r * math.sin(math.radians(a)))
             for a in (start_deg, start_deg + span)]
 
     def sdf(x, y):
-        angle = (math.degrees(math.atan2(y - cy, x - cx)) - start_deg) % 360
+        dy = (y - cy) / stretch
+        angle = (math.degrees(math.atan2(dy, x - cx)) - start_deg) % 360
         if angle <= span:
-            return abs(math.hypot(x - cx, y - cy) - r) - width / 2
+            return abs(math.hypot(x - cx, dy) - r) - width / 2
         return min(math.hypot(x - ex, y - ey) for ex, ey in ends) - width / 2
     e = r + width / 2
-    return Shape(sdf, (cx - e, cy - e, cx + e, cy + e))
+    return Shape(sdf, (cx - e, cy - e * stretch, cx + e, cy + e * stretch))
+
+
+def fingerprint(cx, cy, unit, width, colour, rings=4):
+    """Upright oval ridges, open at the bottom, each a little differently, with a core loop."""
+    layers = [Layer(arc(cx, cy, unit * 0.9, width, 160, 20, 1.5), colour)]
+    gaps = [(150, 60), (135, 45), (125, 70), (115, 40)]
+    for i, (start, end) in enumerate(gaps[:rings]):
+        layers.append(Layer(arc(cx, cy + unit * 0.3 * (i + 1), unit * (i + 2), width, start, end, 1.3), colour))
+    return layers
 
 
 def polygon(points):
@@ -291,11 +302,8 @@ def button_wiegand():
 
 
 def button_device_firmware():
-    layers = [Layer(rect(5, 3, 27, 29, 6), (245, 235, 220), INK)]
-    for r in (2.5, 5, 7.5, 10):
-        layers.append(Layer(arc(16, 16.5, r, 1.5, 140, 40), BROWN))
-    layers.append(Layer(segment(16, 16.5, 16, 23, 1.5), BROWN))
-    return layers
+    layers = [Layer(rect(3, 1.5, 29, 30.5, 7), (245, 235, 220), INK)]
+    return layers + fingerprint(16, 15.5, 2.6, 1.5, BROWN, rings=3)
 
 
 BUTTONS = [button_scan, button_update, button_download, button_versions, button_help, button_about,
@@ -352,8 +360,7 @@ def about_layers():
     for i in range(4):
         cx = 190 + i * 95
         layers.append(Layer(circle(cx, 118, 17), (245, 235, 220), (200, 220, 245), 2))
-        for r in (3, 6.5, 10, 13.5):
-            layers.append(Layer(arc(cx, 119, r, 1.8, 140, 40), (140, 90, 50)))
+        layers += fingerprint(cx, 114, 2.6, 1.7, (140, 90, 50), rings=3)
     title = 'quorFWupdate'
     cell = 6
     width = (len(title) * 6 - 1) * cell
@@ -365,9 +372,7 @@ def about_layers():
 
 def icon_layers():
     layers = [Layer(rect(8, 8, 248, 248, 44), (24, 52, 96), (12, 26, 48), 6)]
-    for r in (22, 44, 66, 88):
-        layers.append(Layer(arc(122, 134, r, 13, 140, 40), (240, 244, 250)))
-    layers.append(Layer(segment(122, 134, 122, 196, 13), (240, 244, 250)))
+    layers += fingerprint(118, 112, 16, 10, (240, 244, 250))
     layers.append(Layer(circle(190, 190, 50), GREEN, (12, 26, 48), 6))
     layers.append(Layer(arrow('up', 190, 190, 64, 20, 48), WHITE))
     return layers
