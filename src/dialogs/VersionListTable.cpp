@@ -17,6 +17,11 @@ std::vector<std::string> VersionListCells(const UpdateFile& package)
     return cells;
 }
 
+bool CanShowInformation(const UpdateFile& package)
+{
+    return !package.GetTitle().empty();
+}
+
 std::size_t PackageIndexOfVersionListRow(std::size_t packageCount, std::size_t row)
 {
     return packageCount - 1 - row;

@@ -38,6 +38,9 @@ inline constexpr std::array<VersionListColumn, 12> kVersionListColumns{{
 // The cells of one package's row, one per column.
 [[nodiscard]] std::vector<std::string> VersionListCells(const UpdateFile& package);
 
+// The information window opens only on a package with a title.
+[[nodiscard]] bool CanShowInformation(const UpdateFile& package);
+
 // The list shows the packages last first: row r stands for element count - 1 - r.
 [[nodiscard]] std::size_t PackageIndexOfVersionListRow(std::size_t packageCount, std::size_t row);
 

@@ -21,7 +21,6 @@ CDlgToolBar::CDlgToolBar(QWidget* parent) : CToolBar24(parent)
         QAction* action = addAction(UiText(entry.textId));
         action->setObjectName(ControlName(entry.command));
         action->setToolTip(UiText(entry.toolTipId));
-        action->setStatusTip(UiText(entry.toolTipId));
         if (QWidget* button = widgetForAction(action))
             button->setObjectName(ControlName(entry.command));
         const std::uint32_t command = entry.command;

@@ -124,7 +124,7 @@ void CUpdateListDlg::ShowMember()
 {
     title_->setText(ToQString(member_.GetTitle()));
     name_->setText(ToQString(member_.GetName()));
-    info_->setEnabled(!member_.GetTitle().empty());
+    info_->setEnabled(CanShowInformation(member_));
 }
 
 void CUpdateListDlg::OnFocusedRowChanged()
@@ -141,7 +141,7 @@ void CUpdateListDlg::OnFocusedRowChanged()
 
 void CUpdateListDlg::OnInfo()
 {
-    if (member_.GetTitle().empty())
+    if (!CanShowInformation(member_))
         return;
     infoDialog_.SetPackage(member_);
     infoDialog_.exec();
