@@ -175,9 +175,10 @@ private slots:
             QPointer<CSplashScreenEx> splash = new CSplashScreenEx(nullptr, 0, CSplashScreenEx::kHideOnClick);
             QVERIFY(splash->SetBitmap(picture));
             splash->Show();
-            QVERIFY(QTest::qWaitForWindowExposed(splash.data()));
             QVERIFY(!splash->HideTimerActive());
             QCoreApplication::processEvents();
+            QVERIFY(splash);
+            QVERIFY(QTest::qWaitForWindowExposed(splash.data()));
             QVERIFY(splash && splash->isVisible());
             if (byKey)
                 QTest::keyClick(splash.data(), Qt::Key_Space);
