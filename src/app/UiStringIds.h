@@ -29,6 +29,35 @@ inline constexpr std::uint32_t kTextRestartVerified = 40001;
 inline constexpr std::uint32_t kTextRestartNotBack = 40002;
 inline constexpr std::uint32_t kTextRestartOtherVersion = 40003;
 
+// String ids of backup, restore and the access-log export.
+inline constexpr std::uint32_t kTextBackupFailed = 2192;
+inline constexpr std::uint32_t kTextRestoreFailed = 2193;
+inline constexpr std::uint32_t kTextOpenBackupTitle = 2194;
+inline constexpr std::uint32_t kTextSaveBackupTitle = 2195;
+inline constexpr std::uint32_t kTextExportLogTitle = 2196;
+inline constexpr std::uint32_t kTextBackupSaved = 2197;
+inline constexpr std::uint32_t kTextRestoreDone = 2198;  // users, templates 0-9, 10-14, 15-19
+inline constexpr std::uint32_t kTextLogCsvNotCreated = 2199;
+// Event texts of the access log by event code: '0'-'4', '6', '8', '9', 'A'-'D'.
+inline constexpr std::uint32_t kTextLogEvent0 = 3001;
+inline constexpr std::uint32_t kTextLogEvent1 = 3002;
+inline constexpr std::uint32_t kTextLogEvent2 = 3003;
+inline constexpr std::uint32_t kTextLogEvent3 = 3004;
+inline constexpr std::uint32_t kTextLogEvent4 = 3005;
+inline constexpr std::uint32_t kTextLogEvent6 = 3006;
+inline constexpr std::uint32_t kTextLogEvent8 = 3007;
+inline constexpr std::uint32_t kTextLogEvent9 = 3008;
+inline constexpr std::uint32_t kTextLogEventA = 3009;
+inline constexpr std::uint32_t kTextLogEventB = 3010;
+inline constexpr std::uint32_t kTextLogEventC = 3011;
+inline constexpr std::uint32_t kTextLogEventD = 3012;
+// The nine column titles of the access-log CSV file, in column order.
+inline constexpr std::uint32_t kTextLogCsvFirstColumn = 3050;
+inline constexpr std::uint32_t kTextLogCsvLastColumn = 3058;
+inline constexpr std::uint32_t kTextRestoreConfirm = 3782;
+inline constexpr std::uint32_t kTextBackupFileUnreadable = 40004;
+inline constexpr std::uint32_t kTextBackupFileNotCreated = 40005;
+inline constexpr std::uint32_t kTextBackupNotVerified = 40006;
 // Window chrome and package dialogs.
 inline constexpr std::uint32_t kTextVersionListTitle = 40153;
 inline constexpr std::uint32_t kTextPackageInfoTitle = 40154;
