@@ -7,13 +7,13 @@
 #include <string_view>
 
 #include "sim/InstallationFile.h"
-#include "sim/JsonReader.h"
+#include "sim/StrictJson.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     quorfw::JsonError jsonError;
-    (void)quorfw::JsonReader::Parse(text, jsonError);
+    (void)quorfw::StrictJson::Parse(text, jsonError);
     std::string error;
     (void)quorfw::InstallationFile::Parse(text, error);
     (void)quorfw::InstallationFile::ParseFaults(text, error);

@@ -11,12 +11,23 @@
 #include <sstream>
 #include <system_error>
 
-#include "sim/JsonReader.h"
-#include "sim/JsonValue.h"
+#include "sim/StrictJson.h"
 
 namespace quorfw {
 
 namespace {
+
+using Json = nlohmann::ordered_json;
+
+// The member of that name, or null when absent or v is not an object.
+const Json* Find(const Json& v, const std::string& key)
+{
+    if (!v.is_object()) {
+        return nullptr;
+    }
+    const auto it = v.find(key);
+    return it != v.end() ? &*it : nullptr;
+}
 
 constexpr std::size_t kUnitInformationBytes = 94;
 constexpr std::size_t kUnitExtraBytes = 64;
@@ -36,14 +47,14 @@ public:
         return false;
     }
 
-    bool CheckMembers(const JsonValue& v, const std::string& path, std::initializer_list<std::string_view> allowed)
+    bool CheckMembers(const Json& v, const std::string& path, std::initializer_list<std::string_view> allowed)
     {
-        if (!v.IsObject()) {
+        if (!v.is_object()) {
             return Fail(path, "an object was expected");
         }
-        for (const std::string& key : v.Keys()) {
-            if (std::find(allowed.begin(), allowed.end(), key) == allowed.end()) {
-                return Fail(path, "unknown member \"" + key + "\"");
+        for (auto it = v.begin(); it != v.end(); ++it) {
+            if (std::find(allowed.begin(), allowed.end(), it.key()) == allowed.end()) {
+                return Fail(path, "unknown member \"" + it.key() + "\"");
             }
         }
         return true;
@@ -62,15 +73,20 @@ public:
         return value;
     }
 
-    bool Unsigned(const JsonValue& v, const std::string& path, std::uint64_t max, std::uint64_t& out)
+    bool Unsigned(const Json& v, const std::string& path, std::uint64_t max, std::uint64_t& out)
     {
         std::optional<std::uint64_t> value;
-        if (v.IsNumber()) {
-            if (v.AsInteger() && *v.AsInteger() >= 0) {
-                value = static_cast<std::uint64_t>(*v.AsInteger());
+        // Whole numbers beyond the signed 64-bit range are not taken, as fractions are not.
+        if (v.is_number_unsigned()) {
+            if (v.get<std::uint64_t>() <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+                value = v.get<std::uint64_t>();
             }
-        } else if (v.IsString()) {
-            const std::string& s = v.AsString();
+        } else if (v.is_number_integer()) {
+            if (v.get<std::int64_t>() >= 0) {
+                value = static_cast<std::uint64_t>(v.get<std::int64_t>());
+            }
+        } else if (v.is_string()) {
+            const std::string& s = v.get_ref<const std::string&>();
             if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
                 value = ParseDigits(std::string_view(s).substr(2), 16);
             } else {
@@ -88,7 +104,7 @@ public:
     }
 
     template <typename T>
-    bool Unsigned(const JsonValue& v, const std::string& path, T& out)
+    bool Unsigned(const Json& v, const std::string& path, T& out)
     {
         std::uint64_t value = 0;
         if (!Unsigned(v, path, std::numeric_limits<T>::max(), value)) {
@@ -99,15 +115,15 @@ public:
     }
 
     // "a.b.c.d" with each group 0-99, or the integer a*1000000 + b*10000 + c*100 + d.
-    bool Version(const JsonValue& v, const std::string& path, std::uint32_t& out)
+    bool Version(const Json& v, const std::string& path, std::uint32_t& out)
     {
-        if (v.IsNumber()) {
+        if (v.is_number()) {
             return Unsigned(v, path, kMaxVersion, out);
         }
-        if (!v.IsString()) {
+        if (!v.is_string()) {
             return Fail(path, "a version like \"6.4.9.1\" was expected");
         }
-        std::string_view rest = v.AsString();
+        std::string_view rest = v.get_ref<const std::string&>();
         std::uint32_t value = 0;
         for (int group = 0; group < 4; ++group) {
             const std::size_t dot = rest.find('.');
@@ -128,7 +144,7 @@ public:
         return true;
     }
 
-    bool Unsigned(const JsonValue& v, const std::string& path, std::uint64_t max, std::uint32_t& out)
+    bool Unsigned(const Json& v, const std::string& path, std::uint64_t max, std::uint32_t& out)
     {
         std::uint64_t value = 0;
         if (!Unsigned(v, path, max, value)) {
@@ -138,12 +154,12 @@ public:
         return true;
     }
 
-    bool Text(const JsonValue& v, const std::string& path, std::string& out)
+    bool Text(const Json& v, const std::string& path, std::string& out)
     {
-        if (!v.IsString()) {
+        if (!v.is_string()) {
             return Fail(path, "a text was expected");
         }
-        const std::string& s = v.AsString();
+        const std::string& s = v.get_ref<const std::string&>();
         if (s.size() > kMaxTextBytes) {
             return Fail(path, "longer than " + std::to_string(kMaxTextBytes) + " characters");
         }
@@ -158,14 +174,14 @@ public:
         return true;
     }
 
-    bool HexBlock(const JsonValue& v, const std::string& path, std::size_t size, std::vector<std::uint8_t>& out)
+    bool HexBlock(const Json& v, const std::string& path, std::size_t size, std::vector<std::uint8_t>& out)
     {
-        if (!v.IsString()) {
+        if (!v.is_string()) {
             return Fail(path, "a hex text was expected");
         }
         std::vector<std::uint8_t> bytes;
         int pending = -1;
-        for (const char c : v.AsString()) {
+        for (const char c : v.get_ref<const std::string&>()) {
             if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
                 continue;
             }
@@ -197,9 +213,9 @@ public:
         return true;
     }
 
-    bool AnswerKind(const JsonValue& v, const std::string& path, std::uint8_t& out)
+    bool AnswerKind(const Json& v, const std::string& path, std::uint8_t& out)
     {
-        const std::string s = v.IsString() ? v.AsString() : std::string();
+        const std::string s = v.is_string() ? v.get_ref<const std::string&>() : std::string();
         if (s == "plain") {
             out = kAnswerPlain;
             return true;
@@ -215,12 +231,12 @@ public:
         return Fail(path, "\"plain\", \"seed\" or \"program:1\" to \"program:7\" was expected");
     }
 
-    bool Probability(const JsonValue& v, const std::string& path, double& out)
+    bool Probability(const Json& v, const std::string& path, double& out)
     {
-        if (!v.IsNumber() || !(v.AsNumber() >= 0.0 && v.AsNumber() <= 1.0)) {
+        if (!v.is_number() || !(v.get<double>() >= 0.0 && v.get<double>() <= 1.0)) {
             return Fail(path, "a probability from 0 to 1 was expected");
         }
-        out = v.AsNumber();
+        out = v.get<double>();
         return true;
     }
 
@@ -236,7 +252,7 @@ bool IsModuleAddress(std::uint32_t a)
     return top == 0x3 || top == 0x5 || top == 0x7 || top == 0x8;
 }
 
-bool ReadStation(Reader& r, const JsonValue& v, const std::string& path, bool isUnit, StationConfig& s)
+bool ReadStation(Reader& r, const Json& v, const std::string& path, bool isUnit, StationConfig& s)
 {
     if (isUnit) {
         if (!r.CheckMembers(v, path,
@@ -249,7 +265,7 @@ bool ReadStation(Reader& r, const JsonValue& v, const std::string& path, bool is
                                 "announceAnswer", "pollLimit", "versionAfterUpdate"})) {
         return false;
     }
-    const JsonValue* address = v.Find("address");
+    const Json* address = Find(v, "address");
     if (address == nullptr) {
         return r.Fail(path, "\"address\" is missing");
     }
@@ -269,44 +285,44 @@ bool ReadStation(Reader& r, const JsonValue& v, const std::string& path, bool is
     }
     struct Field {
         const char* name;
-        std::function<bool(const JsonValue&, const std::string&)> read;
+        std::function<bool(const Json&, const std::string&)> read;
     };
     const Field fields[] = {
-        {"hardwareCode", [&](const JsonValue& f, const std::string& p) { return r.Unsigned(f, p, s.hardwareCode); }},
-        {"version", [&](const JsonValue& f, const std::string& p) { return r.Version(f, p, s.version); }},
-        {"serial", [&](const JsonValue& f, const std::string& p) { return r.Text(f, p, s.serial); }},
-        {"configuration", [&](const JsonValue& f, const std::string& p) { return r.Unsigned(f, p, s.configuration); }},
-        {"kindCode", [&](const JsonValue& f, const std::string& p) { return r.Unsigned(f, p, s.kindCode); }},
+        {"hardwareCode", [&](const Json& f, const std::string& p) { return r.Unsigned(f, p, s.hardwareCode); }},
+        {"version", [&](const Json& f, const std::string& p) { return r.Version(f, p, s.version); }},
+        {"serial", [&](const Json& f, const std::string& p) { return r.Text(f, p, s.serial); }},
+        {"configuration", [&](const Json& f, const std::string& p) { return r.Unsigned(f, p, s.configuration); }},
+        {"kindCode", [&](const Json& f, const std::string& p) { return r.Unsigned(f, p, s.kindCode); }},
         {"information",
-         [&](const JsonValue& f, const std::string& p) {
+         [&](const Json& f, const std::string& p) {
              return r.HexBlock(f, p, isUnit ? kUnitInformationBytes : kModuleInformationBytes, s.information);
          }},
-        {"extra", [&](const JsonValue& f, const std::string& p) { return r.HexBlock(f, p, kUnitExtraBytes, s.extraBlock); }},
-        {"name", [&](const JsonValue& f, const std::string& p) { return r.Text(f, p, s.name); }},
-        {"answers", [&](const JsonValue& f, const std::string& p) { return r.AnswerKind(f, p, s.answerKind); }},
-        {"announceAnswer", [&](const JsonValue& f, const std::string& p) { return r.Unsigned(f, p, s.announceAnswer); }},
-        {"pollLimit", [&](const JsonValue& f, const std::string& p) { return r.Unsigned(f, p, s.pollLimit); }},
+        {"extra", [&](const Json& f, const std::string& p) { return r.HexBlock(f, p, kUnitExtraBytes, s.extraBlock); }},
+        {"name", [&](const Json& f, const std::string& p) { return r.Text(f, p, s.name); }},
+        {"answers", [&](const Json& f, const std::string& p) { return r.AnswerKind(f, p, s.answerKind); }},
+        {"announceAnswer", [&](const Json& f, const std::string& p) { return r.Unsigned(f, p, s.announceAnswer); }},
+        {"pollLimit", [&](const Json& f, const std::string& p) { return r.Unsigned(f, p, s.pollLimit); }},
         {"versionAfterUpdate",
-         [&](const JsonValue& f, const std::string& p) { return r.Version(f, p, s.versionAfterUpdate); }},
+         [&](const Json& f, const std::string& p) { return r.Version(f, p, s.versionAfterUpdate); }},
     };
     for (const Field& field : fields) {
-        if (const JsonValue* f = v.Find(field.name); f != nullptr && !field.read(*f, path + "." + field.name)) {
+        if (const Json* f = Find(v, field.name); f != nullptr && !field.read(*f, path + "." + field.name)) {
             return false;
         }
     }
     return true;
 }
 
-bool ReadFaultType(Reader& r, const JsonValue& v, const std::string& path, FaultType& out)
+bool ReadFaultType(Reader& r, const Json& v, const std::string& path, FaultType& out)
 {
     static const std::pair<std::string_view, FaultType> kTypes[] = {
         {"drop", FaultType::Drop},       {"corrupt", FaultType::Corrupt}, {"garbage", FaultType::Garbage},
         {"busy", FaultType::Busy},       {"refuse", FaultType::Refuse},   {"silence", FaultType::Silence},
         {"restart", FaultType::Restart}, {"foreign", FaultType::Foreign},
     };
-    if (v.IsString()) {
+    if (v.is_string()) {
         for (const auto& [name, type] : kTypes) {
-            if (v.AsString() == name) {
+            if (v.get_ref<const std::string&>() == name) {
                 out = type;
                 return true;
             }
@@ -315,38 +331,38 @@ bool ReadFaultType(Reader& r, const JsonValue& v, const std::string& path, Fault
     return r.Fail(path, "one of drop, corrupt, garbage, busy, refuse, silence, restart, foreign was expected");
 }
 
-bool ReadFault(Reader& r, const JsonValue& v, const std::string& path, FaultRule& rule)
+bool ReadFault(Reader& r, const Json& v, const std::string& path, FaultRule& rule)
 {
     if (!r.CheckMembers(v, path,
                         {"type", "station", "command", "probability", "nth", "count", "fromMs", "untilMs", "atMs",
                          "downMs", "address"})) {
         return false;
     }
-    const JsonValue* type = v.Find("type");
+    const Json* type = Find(v, "type");
     if (type == nullptr) {
         return r.Fail(path, "\"type\" is missing");
     }
     if (!ReadFaultType(r, *type, path + ".type", rule.type)) {
         return false;
     }
-    if (const JsonValue* f = v.Find("station")) {
+    if (const Json* f = Find(v, "station")) {
         std::uint32_t station = 0;
         if (!r.Unsigned(*f, path + ".station", station)) {
             return false;
         }
         rule.station = station;
     }
-    if (const JsonValue* f = v.Find("command")) {
+    if (const Json* f = Find(v, "command")) {
         std::uint8_t command = 0;
         if (!r.Unsigned(*f, path + ".command", command)) {
             return false;
         }
         rule.command = command;
     }
-    if (v.Find("probability") != nullptr && v.Find("nth") != nullptr) {
+    if (Find(v, "probability") != nullptr && Find(v, "nth") != nullptr) {
         return r.Fail(path, "give either \"probability\" or \"nth\", not both");
     }
-    if (const JsonValue* f = v.Find("address")) {
+    if (const Json* f = Find(v, "address")) {
         if (rule.type != FaultType::Foreign) {
             return r.Fail(path + ".address", "not a member of this fault type");
         }
@@ -356,28 +372,28 @@ bool ReadFault(Reader& r, const JsonValue& v, const std::string& path, FaultRule
         }
         rule.address = address;
     }
-    if (const JsonValue* f = v.Find("probability"); f && !r.Probability(*f, path + ".probability", rule.probability)) {
+    if (const Json* f = Find(v, "probability"); f && !r.Probability(*f, path + ".probability", rule.probability)) {
         return false;
     }
-    if (const JsonValue* f = v.Find("nth"); f && !r.Unsigned(*f, path + ".nth", rule.nth)) {
+    if (const Json* f = Find(v, "nth"); f && !r.Unsigned(*f, path + ".nth", rule.nth)) {
         return false;
     }
-    if (const JsonValue* f = v.Find("count"); f && !r.Unsigned(*f, path + ".count", rule.count)) {
+    if (const Json* f = Find(v, "count"); f && !r.Unsigned(*f, path + ".count", rule.count)) {
         return false;
     }
     const bool windowed = rule.type == FaultType::Silence || rule.type == FaultType::Restart;
     const char* const startName = rule.type == FaultType::Restart ? "atMs" : "fromMs";
     const char* const endName = rule.type == FaultType::Restart ? "downMs" : "untilMs";
     for (const char* name : {"fromMs", "untilMs", "atMs", "downMs"}) {
-        if (v.Find(name) != nullptr && (!windowed || (std::string_view(name) != startName && std::string_view(name) != endName))) {
+        if (Find(v, name) != nullptr && (!windowed || (std::string_view(name) != startName && std::string_view(name) != endName))) {
             return r.Fail(path + "." + name, "not a member of this fault type");
         }
     }
     if (windowed) {
         std::uint64_t start = 0;
         std::uint64_t end = 0;
-        const JsonValue* s = v.Find(startName);
-        const JsonValue* e = v.Find(endName);
+        const Json* s = Find(v, startName);
+        const Json* e = Find(v, endName);
         if (s == nullptr || e == nullptr) {
             return r.Fail(path, std::string("\"") + startName + "\" and \"" + endName + "\" are needed");
         }
@@ -399,14 +415,14 @@ bool ReadFault(Reader& r, const JsonValue& v, const std::string& path, FaultRule
     return true;
 }
 
-bool ReadFaultArray(Reader& r, const JsonValue& v, const std::string& path, std::vector<FaultRule>& out)
+bool ReadFaultArray(Reader& r, const Json& v, const std::string& path, std::vector<FaultRule>& out)
 {
-    if (!v.IsArray()) {
+    if (!v.is_array()) {
         return r.Fail(path, "an array was expected");
     }
-    for (std::size_t i = 0; i < v.Items().size(); ++i) {
+    for (std::size_t i = 0; i < v.size(); ++i) {
         FaultRule rule;
-        if (!ReadFault(r, v.Items()[i], path + "[" + std::to_string(i) + "]", rule)) {
+        if (!ReadFault(r, v[i], path + "[" + std::to_string(i) + "]", rule)) {
             return false;
         }
         out.push_back(rule);
@@ -414,12 +430,12 @@ bool ReadFaultArray(Reader& r, const JsonValue& v, const std::string& path, std:
     return true;
 }
 
-bool ReadInstallation(Reader& r, const JsonValue& root, InstallationConfig& c)
+bool ReadInstallation(Reader& r, const Json& root, InstallationConfig& c)
 {
     if (!r.CheckMembers(root, "installation", {"baud", "processingMs", "restartDownMs", "unit", "modules", "faults"})) {
         return false;
     }
-    if (const JsonValue* f = root.Find("baud")) {
+    if (const Json* f = Find(root, "baud")) {
         if (!r.Unsigned(*f, "baud", c.baud)) {
             return false;
         }
@@ -427,31 +443,31 @@ bool ReadInstallation(Reader& r, const JsonValue& root, InstallationConfig& c)
             return r.Fail("baud", "must be above 0");
         }
     }
-    if (const JsonValue* f = root.Find("processingMs"); f && !r.Unsigned(*f, "processingMs", 60000, c.processingMs)) {
+    if (const Json* f = Find(root, "processingMs"); f && !r.Unsigned(*f, "processingMs", 60000, c.processingMs)) {
         return false;
     }
-    if (const JsonValue* f = root.Find("restartDownMs");
+    if (const Json* f = Find(root, "restartDownMs");
         f && !r.Unsigned(*f, "restartDownMs", 600000, c.restartDownMs)) {
         return false;
     }
-    const JsonValue* unit = root.Find("unit");
+    const Json* unit = Find(root, "unit");
     if (unit == nullptr) {
         return r.Fail("installation", "\"unit\" is missing");
     }
     if (!ReadStation(r, *unit, "unit", true, c.unit)) {
         return false;
     }
-    if (const JsonValue* modules = root.Find("modules")) {
-        if (!modules->IsArray()) {
+    if (const Json* modules = Find(root, "modules")) {
+        if (!modules->is_array()) {
             return r.Fail("modules", "an array was expected");
         }
-        if (modules->Items().size() > InstallationConfig::kMaxModules) {
+        if (modules->size() > InstallationConfig::kMaxModules) {
             return r.Fail("modules", "at most four modules sit behind a unit");
         }
-        for (std::size_t i = 0; i < modules->Items().size(); ++i) {
+        for (std::size_t i = 0; i < modules->size(); ++i) {
             const std::string path = "modules[" + std::to_string(i) + "]";
             StationConfig m;
-            if (!ReadStation(r, modules->Items()[i], path, false, m)) {
+            if (!ReadStation(r, (*modules)[i], path, false, m)) {
                 return false;
             }
             for (const StationConfig& other : c.modules) {
@@ -462,16 +478,16 @@ bool ReadInstallation(Reader& r, const JsonValue& root, InstallationConfig& c)
             c.modules.push_back(std::move(m));
         }
     }
-    if (const JsonValue* faults = root.Find("faults"); faults && !ReadFaultArray(r, *faults, "faults", c.faults)) {
+    if (const Json* faults = Find(root, "faults"); faults && !ReadFaultArray(r, *faults, "faults", c.faults)) {
         return false;
     }
     return true;
 }
 
-std::optional<JsonValue> ParseDocument(std::string_view text, std::string& error)
+std::optional<Json> ParseDocument(std::string_view text, std::string& error)
 {
     JsonError jsonError;
-    std::optional<JsonValue> root = JsonReader::Parse(text, jsonError);
+    std::optional<Json> root = StrictJson::Parse(text, jsonError);
     if (!root) {
         error = jsonError.ToText();
     }
@@ -482,7 +498,7 @@ std::optional<JsonValue> ParseDocument(std::string_view text, std::string& error
 
 std::optional<InstallationConfig> InstallationFile::Parse(std::string_view text, std::string& error)
 {
-    const std::optional<JsonValue> root = ParseDocument(text, error);
+    const std::optional<Json> root = ParseDocument(text, error);
     if (!root) {
         return std::nullopt;
     }
@@ -519,7 +535,7 @@ std::optional<InstallationConfig> InstallationFile::Load(const std::filesystem::
 
 std::optional<std::vector<FaultRule>> InstallationFile::ParseFaults(std::string_view text, std::string& error)
 {
-    const std::optional<JsonValue> root = ParseDocument(text, error);
+    const std::optional<Json> root = ParseDocument(text, error);
     if (!root) {
         return std::nullopt;
     }

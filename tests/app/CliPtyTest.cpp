@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/JsonReader.h"
+#include "sim/StrictJson.h"
 #include "tests/app/SimulatedInstallationFixture.h"
 
 extern char** environ;
@@ -156,13 +156,15 @@ TEST_F(CliPtyTest, ScanThenUpdateThroughAPseudoTerminal)
     const ProcessResult scan = RunTool({"scan", "--json", "--converter", converter, "--folder", folder});
     ASSERT_EQ(scan.exitCode, 0) << scan.out << scan.err;
     JsonError error;
-    const auto parsed = JsonReader::Parse(scan.out, error);
+    const auto parsed = StrictJson::Parse(scan.out, error);
     ASSERT_TRUE(parsed) << error.ToText() << "\n" << scan.out;
-    EXPECT_TRUE(parsed->Find("ok")->AsBool());
-    EXPECT_EQ(parsed->Find("converter")->AsString(), converter);
-    ASSERT_EQ(parsed->Find("modules")->Items().size(), 3u);
-    EXPECT_TRUE(parsed->Find("modules")->Items()[0].Find("offered")->AsBool());
-    EXPECT_FALSE(parsed->Find("unit")->Find("offered")->AsBool());
+    const nlohmann::ordered_json& json = *parsed;
+    EXPECT_EQ(json.value("ok", false), true);
+    EXPECT_EQ(json.value("converter", ""), converter);
+    ASSERT_EQ(json.value("modules", nlohmann::ordered_json::array()).size(), 3u);
+    EXPECT_EQ(json["modules"][0].value("offered", false), true);
+    ASSERT_TRUE(json.contains("unit") && json["unit"].is_object());
+    EXPECT_EQ(json["unit"].value("offered", true), false);
 
     const ProcessResult update = RunTool({"update", "--converter", converter, "--folder", folder});
     ASSERT_EQ(update.exitCode, 0) << update.out << update.err;

@@ -12,11 +12,13 @@
 #include "cli/CliVerbs.h"
 #include "bus/ConverterHub.h"
 #include "common/Clock.h"
-#include "sim/JsonReader.h"
+#include "sim/StrictJson.h"
 #include "tests/app/SimulatedInstallationFixture.h"
 
 namespace quorfw::test {
 namespace {
+
+using Json = nlohmann::ordered_json;
 
 // The verbs run in process on a virtual clock, without hardware converters.
 class CliVerbsTest : public testing::Test {
@@ -88,18 +90,17 @@ protected:
     [[nodiscard]] std::string Out() const { return out_.str(); }
     [[nodiscard]] std::string Err() const { return err_.str(); }
 
-    static JsonValue ParseJson(const std::string& text)
+    static Json ParseJson(const std::string& text)
     {
         JsonError error;
-        auto value = JsonReader::Parse(text, error);
+        auto value = StrictJson::Parse(text, error);
         EXPECT_TRUE(value) << error.ToText() << "\n" << text;
-        return value ? *value : JsonValue{};
+        return value ? *value : Json{};
     }
 
-    static std::string StringAt(const JsonValue& object, const char* key)
+    static std::string StringAt(const Json& object, const char* key)
     {
-        const JsonValue* member = object.Find(key);
-        return member != nullptr && member->IsString() ? member->AsString() : std::string("<missing>");
+        return object.contains(key) && object[key].is_string() ? object[key].get<std::string>() : std::string("<missing>");
     }
 
     VirtualClock clock;
@@ -140,10 +141,9 @@ TEST_F(CliVerbsTest, NoConverterWithoutSimulationFails)
 TEST_F(CliVerbsTest, ConvertersListsTheSimulation)
 {
     EXPECT_EQ(Run({"converters", "--simulate", "--json"}), kExitOk);
-    const JsonValue listing = ParseJson(Out());
-    ASSERT_NE(listing.Find("converters"), nullptr);
-    ASSERT_EQ(listing.Find("converters")->Items().size(), 1u);
-    EXPECT_EQ(listing.Find("converters")->Items()[0].AsString(), "sim");
+    const Json listing = ParseJson(Out());
+    ASSERT_TRUE(listing.contains("converters"));
+    EXPECT_EQ(listing["converters"], Json::array({"sim"}));
 }
 
 TEST_F(CliVerbsTest, PackagesNamesUnreadableFiles)
@@ -151,17 +151,16 @@ TEST_F(CliVerbsTest, PackagesNamesUnreadableFiles)
     AddPackage("good.qup", InstallationManifest(PackageVersions{}, "Good"));
     WriteFile("broken.QUP", "not a package");
     EXPECT_EQ(Run({"packages", "--folder", Folder(), "--json"}), kExitOk);
-    const JsonValue listing = ParseJson(Out());
-    const JsonValue* packages = listing.Find("packages");
-    ASSERT_NE(packages, nullptr);
-    ASSERT_EQ(packages->Items().size(), 1u);
-    const JsonValue& good = packages->Items()[0];
+    const Json listing = ParseJson(Out());
+    ASSERT_TRUE(listing.contains("packages") && listing["packages"].is_array());
+    ASSERT_EQ(listing["packages"].size(), 1u);
+    const Json& good = listing["packages"][0];
     EXPECT_EQ(StringAt(good, "file"), "good.qup");
     EXPECT_EQ(StringAt(good, "name"), "Good");
-    ASSERT_NE(good.Find("articles"), nullptr);
-    EXPECT_EQ(good.Find("articles")->Items().size(), 4u);
-    ASSERT_NE(good.Find("versions"), nullptr);
-    EXPECT_EQ(good.Find("versions")->Items().size(), 4u);
+    ASSERT_TRUE(good.contains("articles"));
+    EXPECT_EQ(good["articles"].size(), 4u);
+    ASSERT_TRUE(good.contains("versions"));
+    EXPECT_EQ(good["versions"].size(), 4u);
     EXPECT_NE(Err().find("broken.QUP"), std::string::npos) << Err();
 }
 
@@ -169,24 +168,23 @@ TEST_F(CliVerbsTest, ScanJsonDescribesTheInstallation)
 {
     AddPackage("all.qup", InstallationManifest(PackageVersions{}, "All"));
     ASSERT_EQ(Run({"scan", "--simulate", "--folder", Folder(), "--json"}), kExitOk) << Err();
-    const JsonValue scan = ParseJson(Out());
-    ASSERT_TRUE(scan.Find("ok") && scan.Find("ok")->AsBool());
-    const JsonValue* unit = scan.Find("unit");
-    ASSERT_TRUE(unit && unit->IsObject());
-    EXPECT_EQ(StringAt(*unit, "serial"), "10030100001234");
-    EXPECT_EQ(StringAt(*unit, "address"), "0x21000001");
-    EXPECT_EQ(StringAt(*unit, "version"), "2.5.3.10");
-    EXPECT_EQ(StringAt(*unit, "available"), "2.5.4.0");
-    const JsonValue* modules = scan.Find("modules");
-    ASSERT_TRUE(modules && modules->IsArray());
-    ASSERT_EQ(modules->Items().size(), 3u);
-    const JsonValue& keypad = modules->Items()[2];
-    EXPECT_EQ(keypad.Find("slot")->AsInteger(), 2);
-    EXPECT_EQ(keypad.Find("type")->AsInteger(), 7);
-    EXPECT_TRUE(keypad.Find("offered")->AsBool());
+    const Json scan = ParseJson(Out());
+    EXPECT_EQ(scan.value("ok", false), true);
+    ASSERT_TRUE(scan.contains("unit") && scan["unit"].is_object());
+    const Json& unit = scan["unit"];
+    EXPECT_EQ(StringAt(unit, "serial"), "10030100001234");
+    EXPECT_EQ(StringAt(unit, "address"), "0x21000001");
+    EXPECT_EQ(StringAt(unit, "version"), "2.5.3.10");
+    EXPECT_EQ(StringAt(unit, "available"), "2.5.4.0");
+    ASSERT_TRUE(scan.contains("modules") && scan["modules"].is_array());
+    ASSERT_EQ(scan["modules"].size(), 3u);
+    const Json& keypad = scan["modules"][2];
+    EXPECT_EQ(keypad.value("slot", -1), 2);
+    EXPECT_EQ(keypad.value("type", -1), 7);
+    EXPECT_EQ(keypad.value("offered", false), true);
     EXPECT_EQ(StringAt(keypad, "state"), LoadUiString(kTextUpdateOffered));
-    ASSERT_EQ(scan.Find("packages")->Items().size(), 1u);
-    EXPECT_EQ(scan.Find("selected")->AsInteger(), 0);
+    EXPECT_EQ(scan.value("packages", Json::array()).size(), 1u);
+    EXPECT_EQ(scan.value("selected", -1), 0);
 }
 
 TEST_F(CliVerbsTest, UpdateJsonStreamsEventsAndEndsWithCheckedRows)
@@ -195,24 +193,25 @@ TEST_F(CliVerbsTest, UpdateJsonStreamsEventsAndEndsWithCheckedRows)
     ASSERT_EQ(Run({"update", "--simulate", "--folder", Folder(), "--json"}), kExitOk) << Err();
     std::istringstream lines(Out());
     std::string line;
-    std::vector<JsonValue> events;
+    std::vector<Json> events;
     while (std::getline(lines, line)) {
         events.push_back(ParseJson(line));
     }
     ASSERT_FALSE(events.empty());
     int steps = 0;
     int logs = 0;
-    for (const JsonValue& event : events) {
+    for (const Json& event : events) {
         const std::string kind = StringAt(event, "event");
         steps += kind == "steps" ? 1 : 0;
         logs += kind == "log" ? 1 : 0;
     }
     EXPECT_GT(steps, 0);
     EXPECT_GT(logs, 0);
-    const JsonValue& result = events.back();
+    const Json& result = events.back();
     EXPECT_EQ(StringAt(result, "event"), "result");
-    EXPECT_TRUE(result.Find("ok")->AsBool());
-    const JsonValue& scanner = result.Find("modules")->Items()[0];
+    EXPECT_EQ(result.value("ok", false), true);
+    ASSERT_TRUE(result.contains("modules") && !result["modules"].empty());
+    const Json& scanner = result["modules"][0];
     EXPECT_EQ(StringAt(scanner, "version"), "6.4.10.0");  // read back after the restart
     EXPECT_EQ(StringAt(scanner, "restart"), "verified");
 }
@@ -254,9 +253,9 @@ TEST_F(CliVerbsTest, SimulateTakesAnInstallationFile)
     ASSERT_NE(source, nullptr);
     const std::string file = std::string(source) + "/data/installation-default.json";
     ASSERT_EQ(Run({"scan", "--simulate=" + file, "--folder", Folder(), "--json"}), kExitOk) << Err();
-    const JsonValue scan = ParseJson(Out());
+    const Json scan = ParseJson(Out());
     EXPECT_EQ(StringAt(scan, "converter"), "sim");
-    EXPECT_EQ(scan.Find("modules")->Items().size(), 3u);
+    EXPECT_EQ(scan.value("modules", Json::array()).size(), 3u);
 }
 
 }  // namespace

@@ -123,7 +123,7 @@ TEST(InstallationFile, ErrorsNameThePlace)
     };
     const std::string module = R"(, "modules": [{"address": "0x30000001")";
     const Case cases[] = {
-        {"{\"unit\": }", "line 1, column 10: unexpected character '}'"},
+        {"{\"unit\": }", "line 1, column 10: syntax error while parsing value - unexpected '}'"},
         {"[]", "installation: an object was expected"},
         {"{}", "installation: \"unit\" is missing"},
         {WithUnit("", ", \"colour\": 1"), "installation: unknown member \"colour\""},

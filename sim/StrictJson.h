@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "sim/JsonValue.h"
+#include <nlohmann/json.hpp>
 
 namespace quorfw {
 
@@ -20,16 +20,17 @@ struct JsonError {
     [[nodiscard]] std::string ToText() const;
 };
 
-// A strict reader for the installation files: one value per document, no comments, no
-// trailing commas, no duplicate member names, UTF-8 only, bounded nesting. Strict so that
-// a typing error in a fault script is reported instead of silently changing the run.
-class JsonReader {
+// Reads the installation files strictly: one value per document, no comments, no trailing
+// commas, no duplicate member names, UTF-8 only (no byte order mark), bounded nesting.
+// Strict so that a typing error in a fault script is reported instead of silently changing
+// the run. Objects keep their members in file order, so messages follow the file.
+class StrictJson {
 public:
     // Deep enough for any installation file, shallow enough that hostile input cannot
     // exhaust the stack.
     static constexpr std::size_t kMaxDepth = 64;
 
-    [[nodiscard]] static std::optional<JsonValue> Parse(std::string_view text, JsonError& error);
+    [[nodiscard]] static std::optional<nlohmann::ordered_json> Parse(std::string_view text, JsonError& error);
 };
 
 }  // namespace quorfw
