@@ -2,7 +2,7 @@
 
 #include "cli/CliConverterHub.h"
 #include "cli/CliVerbs.h"
-#include "cli/JsonWriter.h"
+#include "cli/CliJson.h"
 
 namespace quorfw {
 
@@ -17,13 +17,10 @@ int RunConvertersVerb(const CliArguments& arguments, CliContext& context)
     }
     const std::vector<std::string> ids = hub->Enumerate();
     if (arguments.json) {
-        JsonWriter json;
-        json.BeginObject().Key("ok").Bool(true).Key("converters").BeginArray();
-        for (const std::string& id : ids) {
-            json.String(id);
-        }
-        json.EndArray().EndObject();
-        context.out << json.Text() << '\n';
+        CliJson json = CliJson::object();
+        json["ok"] = true;
+        json["converters"] = ids;
+        context.out << JsonLine(json) << '\n';
     } else if (ids.empty()) {
         context.err << "No bus converter found. Connect one, or add the simulated installation with --simulate.\n";
     } else {

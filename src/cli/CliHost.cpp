@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/UiStrings.h"
-#include "cli/JsonWriter.h"
+#include "cli/CliJson.h"
 
 namespace quorfw {
 
@@ -86,9 +86,7 @@ void CliHost::Tick(std::uint32_t sessionProgress)
         return;
     }
     percent_ = shown;
-    JsonWriter json;
-    json.BeginObject().Key("event").String("progress").Key("percent").Int(sessionProgress).EndObject();
-    Event(json.Text());
+    Event(JsonLine({{"event", "progress"}, {"percent", sessionProgress}}));
     DrawProgress();
 }
 
@@ -114,9 +112,7 @@ void CliHost::ShowSteps(int done, int total)
     }
     done_ = done;
     total_ = total;
-    JsonWriter json;
-    json.BeginObject().Key("event").String("steps").Key("done").Int(done).Key("total").Int(total).EndObject();
-    Event(json.Text());
+    Event(JsonLine({{"event", "steps"}, {"done", done}, {"total", total}}));
     DrawProgress(true);
 }
 
@@ -140,9 +136,7 @@ void CliHost::SetProgress(std::uint32_t percent)
         return;
     }
     percent_ = percent;
-    JsonWriter json;
-    json.BeginObject().Key("event").String("progress").Key("percent").Int(percent).EndObject();
-    Event(json.Text());
+    Event(JsonLine({{"event", "progress"}, {"percent", percent}}));
     // The bar follows transfers; the resets around a run's end are not worth a line.
     if (timerRunning_) {
         DrawProgress();
@@ -153,9 +147,7 @@ void CliHost::SetStatusText(const std::string& text)
 {
     std::lock_guard lock(mutex_);
     status_ = WithoutTrailingNewlines(text);
-    JsonWriter json;
-    json.BeginObject().Key("event").String("status").Key("text").String(status_).EndObject();
-    Event(json.Text());
+    Event(JsonLine({{"event", "status"}, {"text", status_}}));
     DrawProgress();
 }
 
@@ -163,9 +155,7 @@ void CliHost::ShowMessage(std::uint32_t stringId, const std::string& text)
 {
     std::lock_guard lock(mutex_);
     const std::string message = WithoutTrailingNewlines(text);
-    JsonWriter json;
-    json.BeginObject().Key("event").String("message").Key("id").Int(stringId).Key("text").String(message).EndObject();
-    Event(json.Text());
+    Event(JsonLine({{"event", "message"}, {"id", stringId}, {"text", message}}));
     if (!options_.json) {
         ClearProgressLine();
         err_ << message << '\n' << std::flush;
@@ -184,9 +174,7 @@ void CliHost::Logged(std::uint32_t stringId, const std::string& text)
     std::lock_guard lock(mutex_);
     const std::string line = WithoutTrailingNewlines(text);
     logLines_.push_back(line);
-    JsonWriter json;
-    json.BeginObject().Key("event").String("log").Key("id").Int(stringId).Key("text").String(line).EndObject();
-    Event(json.Text());
+    Event(JsonLine({{"event", "log"}, {"id", stringId}, {"text", line}}));
 }
 
 }  // namespace quorfw

@@ -76,26 +76,22 @@ std::vector<RowView> ModuleRows(const MainModel& model)
     return rows;
 }
 
-void WriteRowJson(JsonWriter& json, const RowView& view)
+CliJson RowJson(const RowView& view)
 {
-    json.BeginObject();
+    CliJson json = CliJson::object();
     if (view.row != kUnitRow) {
-        json.Key("slot").Int(view.row);
+        json["slot"] = view.row;
     }
-    json.Key("address").String(view.address)
-        .Key("type").Int(view.type)
-        .Key("version").String(view.version)
-        .Key("serial").String(view.serial)
-        .Key("name").String(view.name)
-        .Key("available").String(view.available)
-        .Key("state").String(view.state)
-        .Key("offered").Bool(view.offered);
-    if (view.restart != RestartCheck::None) {
-        json.Key("restart").String(RestartWord(view.restart));
-    } else {
-        json.Key("restart").Null();
-    }
-    json.EndObject();
+    json["address"] = view.address;
+    json["type"] = view.type;
+    json["version"] = view.version;
+    json["serial"] = view.serial;
+    json["name"] = view.name;
+    json["available"] = view.available;
+    json["state"] = view.state;
+    json["offered"] = view.offered;
+    json["restart"] = view.restart != RestartCheck::None ? CliJson(RestartWord(view.restart)) : CliJson();
+    return json;
 }
 
 void WriteRowText(std::ostream& out, const RowView& view)
@@ -152,35 +148,24 @@ void WriteInstallationText(std::ostream& out, const MainModel& model)
     }
 }
 
-void WriteInstallationJson(JsonWriter& json, const MainModel& model)
+void WriteInstallationJson(CliJson& json, const MainModel& model)
 {
-    json.Key("unit");
-    if (model.displayed.unit.present != 0) {
-        WriteRowJson(json, ViewOf(model, kUnitRow));
-    } else {
-        json.Null();
-    }
-    json.Key("modules").BeginArray();
+    json["unit"] = model.displayed.unit.present != 0 ? RowJson(ViewOf(model, kUnitRow)) : CliJson();
+    CliJson& modules = json["modules"] = CliJson::array();
     for (const RowView& view : ModuleRows(model)) {
-        WriteRowJson(json, view);
+        modules.push_back(RowJson(view));
     }
-    json.EndArray();
-    json.Key("packages").BeginArray();
+    CliJson& packages = json["packages"] = CliJson::array();
     for (std::size_t i = 0; i < model.selector.size(); ++i) {
         const SelectorEntry& entry = model.selector[i];
-        json.BeginObject()
-            .Key("index").Int(static_cast<std::int64_t>(i))
-            .Key("name").String(entry.text)
-            .Key("file").String(PackageFile(model, entry.itemData))
-            .EndObject();
+        CliJson package = CliJson::object();
+        package["index"] = i;
+        package["name"] = entry.text;
+        package["file"] = PackageFile(model, entry.itemData);
+        packages.push_back(std::move(package));
     }
-    json.EndArray();
-    json.Key("selected");
-    if (model.selectorIndex >= 0 && model.selectorIndex < static_cast<int>(model.selector.size())) {
-        json.Int(model.selectorIndex);
-    } else {
-        json.Null();
-    }
+    const bool selected = model.selectorIndex >= 0 && model.selectorIndex < static_cast<int>(model.selector.size());
+    json["selected"] = selected ? CliJson(model.selectorIndex) : CliJson();
 }
 
 }  // namespace quorfw

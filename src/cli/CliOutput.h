@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "cli/JsonWriter.h"
+#include "cli/CliJson.h"
 
 namespace quorfw {
 
@@ -12,7 +12,7 @@ class MainModel;
 // the packages that fit it and the selected one.
 void WriteInstallationText(std::ostream& out, const MainModel& model);
 
-// The same as members of an open JSON object: "unit", "modules", "packages", "selected".
-void WriteInstallationJson(JsonWriter& json, const MainModel& model);
+// The same as members added to a JSON object: "unit", "modules", "packages", "selected".
+void WriteInstallationJson(CliJson& json, const MainModel& model);
 
 }  // namespace quorfw

@@ -3,7 +3,7 @@
 
 #include "cli/CliPackageFolder.h"
 #include "cli/CliVerbs.h"
-#include "cli/JsonWriter.h"
+#include "cli/CliJson.h"
 #include "packages/PackageSections.h"
 
 namespace quorfw {
@@ -17,30 +17,31 @@ std::string FileName(const UpdateFile& package)
 
 void WritePackagesJson(std::ostream& out, const std::string& folder, const std::vector<UpdateFile>& packages)
 {
-    JsonWriter json;
-    json.BeginObject().Key("ok").Bool(true).Key("folder").String(folder).Key("packages").BeginArray();
+    CliJson json = CliJson::object();
+    json["ok"] = true;
+    json["folder"] = folder;
+    CliJson& list = json["packages"] = CliJson::array();
     for (std::size_t k = 0; k < packages.size(); ++k) {
         const UpdateFile& package = packages[k];
-        json.BeginObject()
-            .Key("index").Int(static_cast<std::int64_t>(k))
-            .Key("file").String(FileName(package))
-            .Key("title").String(package.GetTitle())
-            .Key("name").String(package.GetName())
-            .Key("articles").BeginArray();
+        CliJson entry = CliJson::object();
+        entry["index"] = k;
+        entry["file"] = FileName(package);
+        entry["title"] = package.GetTitle();
+        entry["name"] = package.GetName();
+        entry["articles"] = CliJson::array();
         for (const std::string& article : package.GetArticles()) {
-            json.String(article);
+            entry["articles"].push_back(article);
         }
-        json.EndArray().Key("versions").BeginArray();
+        CliJson& versions = entry["versions"] = CliJson::array();
         for (int section = 0; section < kPackageSectionCount; ++section) {
             const std::string version = package.GetSectionVersion(section);
             if (!version.empty()) {
-                json.BeginObject().Key("section").Int(section).Key("version").String(version).EndObject();
+                versions.push_back({{"section", section}, {"version", version}});
             }
         }
-        json.EndArray().EndObject();
+        list.push_back(std::move(entry));
     }
-    json.EndArray().EndObject();
-    out << json.Text() << '\n';
+    out << JsonLine(json) << '\n';
 }
 
 void WritePackagesText(std::ostream& out, const std::string& folder, const std::vector<UpdateFile>& packages)

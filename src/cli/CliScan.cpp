@@ -2,7 +2,7 @@
 #include "cli/CliOperation.h"
 #include "cli/CliOutput.h"
 #include "cli/CliVerbs.h"
-#include "cli/JsonWriter.h"
+#include "cli/CliJson.h"
 
 namespace quorfw {
 
@@ -21,11 +21,11 @@ int RunScanVerb(const CliArguments& arguments, CliContext& context)
     const bool ok = operation->RunToEnd(StartScan(model, operation->host()));
 
     if (arguments.json) {
-        JsonWriter json;
-        json.BeginObject().Key("ok").Bool(ok).Key("converter").String(operation->converter());
+        CliJson json = CliJson::object();
+        json["ok"] = ok;
+        json["converter"] = operation->converter();
         WriteInstallationJson(json, model);
-        json.EndObject();
-        context.out << json.Text() << '\n';
+        context.out << JsonLine(json) << '\n';
     } else {
         context.out << "Converter " << operation->converter() << '\n';
         WriteInstallationText(context.out, model);

@@ -6,7 +6,7 @@
 #include "cli/CliOperation.h"
 #include "cli/CliOutput.h"
 #include "cli/CliVerbs.h"
-#include "cli/JsonWriter.h"
+#include "cli/CliJson.h"
 
 namespace quorfw {
 
@@ -31,15 +31,15 @@ void WriteResult(const CliArguments& arguments, CliContext& context, CliOperatio
     const MainModel& model = operation.model();
     const std::vector<std::string> logLines = operation.host().TakeLogLines();
     if (arguments.json) {
-        JsonWriter json;
-        json.BeginObject().Key("event").String("result").Key("ok").Bool(ok).Key("converter").String(
-            operation.converter());
+        CliJson json = CliJson::object();
+        json["event"] = "result";
+        json["ok"] = ok;
+        json["converter"] = operation.converter();
         if (!note.empty()) {
-            json.Key("note").String(note);
+            json["note"] = note;
         }
         WriteInstallationJson(json, model);
-        json.EndObject();
-        context.out << json.Text() << '\n';
+        context.out << JsonLine(json) << '\n';
         return;
     }
     context.out << "Converter " << operation.converter() << '\n';

@@ -164,6 +164,23 @@ TEST_F(CliVerbsTest, PackagesNamesUnreadableFiles)
     EXPECT_NE(Err().find("broken.QUP"), std::string::npos) << Err();
 }
 
+TEST_F(CliVerbsTest, JsonOutputKeepsMemberOrderAndReplacesBytesThatAreNotUtf8)
+{
+    // A file name is whatever bytes the file system holds; the line must stay valid JSON.
+    AddPackage("b\xFF" "d.qup", InstallationManifest(PackageVersions{}, "Good"));
+    ASSERT_EQ(Run({"packages", "--folder", Folder(), "--json"}), kExitOk) << Err();
+    const std::string out = Out();
+    EXPECT_EQ(out.find('\n'), out.size() - 1) << out;
+    const std::string tail = R"(","packages":[{"index":0,"file":"b)" "\xEF\xBF\xBD" R"(d.qup","title":"Good title",)"
+                             R"("name":"Good","articles":["100301","200501","200601","300701"],"versions":[)"
+                             R"({"section":0,"version":"3.0.4.20"},{"section":3,"version":"6.4.10.0"},)"
+                             R"({"section":7,"version":"2.5.4.0"},{"section":12,"version":"1.2.1.0"}]}]})" "\n";
+    EXPECT_EQ(out.rfind(R"({"ok":true,"folder":")", 0), 0u) << out;
+    ASSERT_GE(out.size(), tail.size());
+    EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
+    EXPECT_EQ(ParseJson(out)["packages"][0]["file"], "b\xEF\xBF\xBD" "d.qup");
+}
+
 TEST_F(CliVerbsTest, ScanJsonDescribesTheInstallation)
 {
     AddPackage("all.qup", InstallationManifest(PackageVersions{}, "All"));
@@ -196,6 +213,9 @@ TEST_F(CliVerbsTest, UpdateJsonStreamsEventsAndEndsWithCheckedRows)
     std::vector<Json> events;
     while (std::getline(lines, line)) {
         events.push_back(ParseJson(line));
+        if (StringAt(events.back(), "event") == "steps") {
+            EXPECT_EQ(line.rfind(R"({"event":"steps","done":)", 0), 0u) << line;
+        }
     }
     ASSERT_FALSE(events.empty());
     int steps = 0;
