@@ -215,6 +215,7 @@ std::optional<BusMessage> SimCommandSet::DataBlockRead(const BusMessage& request
     const std::uint32_t block = request.Operand1();
     const std::uint32_t selector = request.Operand2();
     std::vector<std::uint8_t> data;
+    usersBeingWritten_ = false;
     if (selector == 1 || selector == 5) {
         const std::size_t count = selector == 1 ? store_.users.size() : store_.log.size();
         const std::size_t first = std::min<std::size_t>(std::size_t{block} * store_.recordsPerPage, count);
@@ -257,6 +258,11 @@ std::optional<BusMessage> SimCommandSet::DataBlockWrite(const BusMessage& reques
     if (selector == 1) {
         const std::size_t size = store_.UserRecordBytes();
         if (data.size() == std::size_t{operand2} * size) {
+            // The first batch of a run of user writes replaces the list; the rest extend it.
+            if (!usersBeingWritten_) {
+                store_.users.clear();
+            }
+            usersBeingWritten_ = true;
             for (std::size_t offset = 0; offset < data.size(); offset += size) {
                 store_.users.emplace_back(data.begin() + static_cast<std::ptrdiff_t>(offset),
                                           data.begin() + static_cast<std::ptrdiff_t>(offset + size));
@@ -273,6 +279,9 @@ std::optional<BusMessage> SimCommandSet::DataBlockWrite(const BusMessage& reques
                readSelector && store_.BlockBytes(*readSelector) == data.size()) {
         store_.blocks[*readSelector] = data;
         stored = true;
+    }
+    if (selector != 1) {
+        usersBeingWritten_ = false;
     }
     return Answer(request, stored ? kAnsDone : kAnsRefused, selector, operand2);
 }

@@ -83,6 +83,8 @@ private:
     SimUnitStore store_;
     std::map<std::uint32_t, std::uint8_t> templateAnswer_;
     bool announceAfterRestart_ = false;
+    // The last request to the unit was a user write: the next one adds to that list.
+    bool usersBeingWritten_ = false;
     std::optional<std::uint64_t> nextAnnounceUs_;
     std::vector<SimParameterWrite> parameterWrites_;
     std::vector<SimBlockWrite> blockWrites_;

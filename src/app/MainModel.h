@@ -16,6 +16,8 @@
 #include "app/UpdateHost.h"
 #include "app/WorkerThread.h"
 #include "packages/UpdateFile.h"
+#include "userdata/UserDataOutcome.h"
+#include "userdata/UserDataSet.h"
 
 namespace quorfw {
 
@@ -76,6 +78,13 @@ public:
     bool operationMode = false;
     // How the last operation ended; written by its worker before it ends.
     bool lastOperationSucceeded = false;
+
+    // --- Backup, restore and export. ---
+    // The file the operation writes or reads.
+    std::string userDataPath;
+    // The users and blocks of one backup or restore; the user list is emptied at its end.
+    UserDataSet userData;
+    UserDataOutcome userDataOutcome;
 
     [[nodiscard]] RowCells& Cells(int row);
     [[nodiscard]] const RowCells& Cells(int row) const;

@@ -58,6 +58,8 @@ inline constexpr std::uint32_t kTextRestoreConfirm = 3782;
 inline constexpr std::uint32_t kTextBackupFileUnreadable = 40004;
 inline constexpr std::uint32_t kTextBackupFileNotCreated = 40005;
 inline constexpr std::uint32_t kTextBackupNotVerified = 40006;
+// Not a string id: the message is a fixed text of the program's own.
+inline constexpr std::uint32_t kMessageOwnText = 0;
 // Window chrome and package dialogs.
 inline constexpr std::uint32_t kTextVersionListTitle = 40153;
 inline constexpr std::uint32_t kTextPackageInfoTitle = 40154;

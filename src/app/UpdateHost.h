@@ -62,7 +62,8 @@ public:
     virtual void StopProgressTimer() = 0;
     virtual void SetProgress(std::uint32_t percent) = 0;
     virtual void SetStatusText(const std::string& text) = 0;
-    // A message for the user by string id; the text is given as loaded.
+    // A message for the user by string id; the text is given as loaded (formatted). Id 0:
+    // a fixed text of the program's own.
     virtual void ShowMessage(std::uint32_t stringId, const std::string& text) = 0;
     // A question with OK and Cancel; true for OK.
     [[nodiscard]] virtual bool Confirm(std::uint32_t stringId, const std::string& text) = 0;

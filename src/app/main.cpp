@@ -36,6 +36,8 @@ int main(int argc, char** argv)
         std::filesystem::current_path() / std::string(kBaudRateFileName),
         [](Clock& hubClock) { return ConverterHub::WithHardware(hubClock); },
         isatty(STDERR_FILENO) != 0,
+        &std::cin,
+        isatty(STDIN_FILENO) != 0 && isatty(STDERR_FILENO) != 0,
     };
     return RunCliVerb(words, context);
 }

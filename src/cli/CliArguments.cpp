@@ -16,7 +16,7 @@ struct OptionSpec {
 constexpr OptionSpec kOptions[] = {
     {"--json", kCliOptionJson, false},         {"--simulate", kCliOptionSimulate, false},
     {"--folder", kCliOptionFolder, true},      {"--converter", kCliOptionConverter, true},
-    {"--package", kCliOptionPackage, true},
+    {"--package", kCliOptionPackage, true},    {"--yes", kCliOptionYes, false},
 };
 
 const OptionSpec* FindOption(std::string_view name)
@@ -52,6 +52,16 @@ CliParseResult ParseCliArguments(const std::vector<std::string>& words, unsigned
     unsigned seen = 0;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string_view word = words[i];
+        if ((allowed & kCliOptionFile) != 0 && !word.starts_with("--")) {
+            if (!arguments.file.empty()) {
+                return Refuse("more than one file given: " + std::string(word));
+            }
+            if (word.empty()) {
+                return Refuse("the file name is empty");
+            }
+            arguments.file = std::string(word);
+            continue;
+        }
         const std::size_t equals = word.find('=');
         const std::string_view name = word.substr(0, equals);
         const OptionSpec* spec = FindOption(name);
@@ -79,6 +89,12 @@ CliParseResult ParseCliArguments(const std::vector<std::string>& words, unsigned
                 return Refuse("option takes no value: --json");
             }
             arguments.json = true;
+            break;
+        case kCliOptionYes:
+            if (value) {
+                return Refuse("option takes no value: --yes");
+            }
+            arguments.yes = true;
             break;
         case kCliOptionSimulate:
             arguments.simulate = true;
@@ -110,6 +126,9 @@ CliParseResult ParseCliArguments(const std::vector<std::string>& words, unsigned
         default:
             break;
         }
+    }
+    if ((allowed & kCliOptionFile) != 0 && arguments.file.empty()) {
+        return Refuse("a file is needed");
     }
     return CliParseResult{arguments, {}};
 }

@@ -13,6 +13,9 @@ enum CliOptionBits : unsigned {
     kCliOptionFolder = 1u << 2,
     kCliOptionConverter = 1u << 3,
     kCliOptionPackage = 1u << 4,
+    kCliOptionYes = 1u << 5,
+    // One word that is not an option: the file the verb reads or writes (required).
+    kCliOptionFile = 1u << 6,
 };
 
 // The command line after the verb, parsed.
@@ -23,6 +26,8 @@ struct CliArguments {
     std::optional<std::string> folder;
     std::optional<std::string> converter;
     std::optional<int> packageIndex;
+    bool yes = false;
+    std::string file;
 };
 
 struct CliParseResult {

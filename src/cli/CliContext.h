@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <istream>
 #include <ostream>
 
 #include "app/Environment.h"
@@ -31,6 +32,9 @@ struct CliContext {
     std::function<std::unique_ptr<ConverterHub>(Clock&)> makeHub;
     // stderr is a terminal (progress is redrawn in place).
     bool terminal = false;
+    // Where a question is answered (stdin), and whether a person sits at it.
+    std::istream* in = nullptr;
+    bool inputTerminal = false;
 };
 
 }  // namespace quorfw

@@ -140,6 +140,10 @@ void CliHost::SetProgress(std::uint32_t percent)
     // The bar follows transfers; the resets around a run's end are not worth a line.
     if (timerRunning_) {
         DrawProgress();
+    } else if (options_.directProgress && percent != 0 && (options_.terminal || percent / 10 != drawnTens_)) {
+        // Without a terminal a line for every tenth is enough.
+        drawnTens_ = percent / 10;
+        DrawProgress();
     }
 }
 

@@ -22,6 +22,9 @@ public:
         bool events = false;
         // stderr is a terminal: redraw one progress line instead of printing lines.
         bool terminal = false;
+        // The operation sets its progress itself rather than through the progress timer
+        // (backup, restore): the bar follows SetProgress.
+        bool directProgress = false;
     };
 
     CliHost(std::ostream& out, std::ostream& err, Options options);
@@ -68,6 +71,7 @@ private:
     bool timerRunning_ = false;
     bool lineOpen_ = false;
     std::uint32_t percent_ = 0;
+    std::uint32_t drawnTens_ = 0;
     int done_ = 0;
     int total_ = 0;
     std::string status_;

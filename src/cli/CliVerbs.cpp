@@ -13,6 +13,12 @@ constexpr CliVerb kVerbs[] = {
     {"scan", kScanOptions, "scan [--converter ID] [--simulate[=FILE]] [--folder DIR] [--json]", RunScanVerb},
     {"update", kScanOptions | kCliOptionPackage,
      "update [--converter ID] [--simulate[=FILE]] [--folder DIR] [--package INDEX] [--json]", RunUpdateVerb},
+    {"backup", kScanOptions | kCliOptionFile, "backup FILE [--converter ID] [--simulate[=FILE]] [--folder DIR] [--json]",
+     RunBackupVerb},
+    {"export", kScanOptions | kCliOptionFile, "export FILE [--converter ID] [--simulate[=FILE]] [--folder DIR] [--json]",
+     RunExportVerb},
+    {"restore", kScanOptions | kCliOptionFile | kCliOptionYes,
+     "restore FILE [--yes] [--converter ID] [--simulate[=FILE]] [--folder DIR] [--json]", RunRestoreVerb},
 };
 
 }  // namespace

@@ -24,6 +24,9 @@ int RunConvertersVerb(const CliArguments& arguments, CliContext& context);
 int RunPackagesVerb(const CliArguments& arguments, CliContext& context);
 int RunScanVerb(const CliArguments& arguments, CliContext& context);
 int RunUpdateVerb(const CliArguments& arguments, CliContext& context);
+int RunBackupVerb(const CliArguments& arguments, CliContext& context);
+int RunExportVerb(const CliArguments& arguments, CliContext& context);
+int RunRestoreVerb(const CliArguments& arguments, CliContext& context);
 
 // Every verb of the program.
 [[nodiscard]] std::span<const CliVerb> CliVerbs();
