@@ -17,6 +17,7 @@
 #include "bus/ConverterHub.h"
 #include "cli/CliVerbs.h"
 #include "common/Clock.h"
+#include "sim/FrameRecorder.h"
 #include "sim/InstallationConfig.h"
 #include "sim/SimConverter.h"
 #include "sim/SimInstallation.h"
@@ -24,28 +25,11 @@
 namespace quorfw::test {
 namespace {
 
-// The converter of one installation, lent to each verb's hub: the installation keeps one
-// time line from one verb to the next, as a unit on the bench does.
-class LentConverter final : public Transport {
-public:
-    explicit LentConverter(Transport& converter) : converter_(converter) {}
-    std::vector<std::string> Enumerate() override { return converter_.Enumerate(); }
-    bool Open(const std::string& id, std::uint32_t baud) override { return converter_.Open(id, baud); }
-    void Close() override { converter_.Close(); }
-    bool IsOpen() const override { return converter_.IsOpen(); }
-    bool Write(std::span<const std::uint8_t> bytes) override { return converter_.Write(bytes); }
-    std::optional<std::vector<std::uint8_t>> ReadFrame(std::uint32_t timeoutMs) override
-    {
-        return converter_.ReadFrame(timeoutMs);
-    }
-
-private:
-    Transport& converter_;
-};
 
 // The backup, export and restore verbs in process, on a virtual clock, against a simulated
 // installation offered as the machine's converter "sim", so that what reached the stations
-// can be looked at.
+// can be looked at. Each verb's hub gets the one converter lent (through a recorder), so the
+// installation keeps one time line from verb to verb.
 class CliUserDataVerbsTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -90,7 +74,7 @@ protected:
             [this](Clock& hubClock) {
                 auto hub = std::make_unique<ConverterHub>();
                 (void)hubClock;
-                (void)hub->Register(ConverterHub::Kind::Simulated, std::make_unique<LentConverter>(*converter));
+                (void)hub->Register(ConverterHub::Kind::Simulated, std::make_unique<FrameRecorder>(*converter));
                 return hub;
             },
             false,
