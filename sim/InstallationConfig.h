@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "sim/FaultRule.h"
+#include "sim/SimStoreConfig.h"
 #include "sim/StationConfig.h"
 
 namespace quorfw {
@@ -21,6 +23,8 @@ struct InstallationConfig {
     StationConfig unit;
     std::vector<StationConfig> modules;
     std::vector<FaultRule> faults;
+    // Users, templates, log and unit data of the unit; none given: the demo contents.
+    std::optional<SimStoreConfig> store;
 
     // The demo installation: a unit with a finger scanner of each kind and a keypad.
     [[nodiscard]] static InstallationConfig Default();

@@ -77,7 +77,7 @@ std::vector<std::uint32_t> Addresses(const std::vector<SimModule*>& modules)
 }  // namespace
 
 SimCommandSet::SimCommandSet(SimUnit& unit, const std::vector<SimModule*>& modules, const FaultPlan& faults,
-                             Transmit transmit)
+                             Transmit transmit, const SimStoreConfig* store)
     : unit_(unit),
       modules_(modules),
       faults_(faults),
@@ -85,7 +85,11 @@ SimCommandSet::SimCommandSet(SimUnit& unit, const std::vector<SimModule*>& modul
       rollCall_(BusOrder(unit, modules)),
       store_(unit.Config().version)
 {
-    store_.FillDemo(Addresses(modules));
+    if (store != nullptr) {
+        store_.Fill(*store, Addresses(modules));
+    } else {
+        store_.FillDemo(Addresses(modules));
+    }
     RegisterUnit();
     for (SimModule* module : modules_) {
         RegisterModule(*module);

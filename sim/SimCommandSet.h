@@ -32,7 +32,9 @@ public:
     // How often a restarted unit calls for the tool.
     static constexpr std::uint64_t kAnnouncePeriodUs = 250'000;
 
-    SimCommandSet(SimUnit& unit, const std::vector<SimModule*>& modules, const FaultPlan& faults, Transmit transmit);
+    // `store`: what the unit holds; null gives it the demo contents.
+    SimCommandSet(SimUnit& unit, const std::vector<SimModule*>& modules, const FaultPlan& faults, Transmit transmit,
+                  const SimStoreConfig* store = nullptr);
 
     // Every frame's header (unescaped, addresses restored) before a station reads it. True
     // when it is dealt with here: a frame for everyone (roll call, scan poll) or a link reset.

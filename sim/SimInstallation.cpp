@@ -43,7 +43,8 @@ SimInstallation::SimInstallation(const InstallationConfig& config, std::uint64_t
                                                                                std::uint64_t{config_.processingMs} * 1000 +
                                                                                WireUs(frame.size());
                                                     QueueToTool(std::move(frame), atUs);
-                                                });
+                                                },
+                                                config_.store ? &*config_.store : nullptr);
     firmware_ = std::make_unique<SimFirmwareUpdates>(*unit_, modules, faults_, config_.restartDownMs);
 }
 

@@ -1,8 +1,10 @@
 #include "sim/SimUnitStore.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/LittleEndian.h"
+#include "sim/SimRandom.h"
 #include "userdata/RecordFormat.h"
 #include "userdata/TemplateSlots.h"
 
@@ -92,6 +94,62 @@ void SimUnitStore::FillDemo(const std::vector<std::uint32_t>& moduleAddresses)
     }
     const auto area = Pattern(kPageAreaBytes, 0x90);
     std::copy(area.begin(), area.end(), pageArea.begin());
+}
+
+void SimUnitStore::Fill(const SimStoreConfig& config, const std::vector<std::uint32_t>& moduleAddresses)
+{
+    users.clear();
+    templates.clear();
+    log.assign(config.log.begin(), config.log.end());
+    std::array<std::uint32_t, 4> slots{};
+    std::copy_n(moduleAddresses.begin(), std::min<std::size_t>(moduleAddresses.size(), slots.size()), slots.begin());
+    const std::size_t size = UserRecordBytes();
+    auto addTemplate = [&](std::uint8_t user, unsigned slot, std::vector<std::uint8_t> data) {
+        const auto holder = TemplateHolderSlot(slot, newFormat_, slots);
+        const auto selector = newFormat_ ? TemplateSelector(user, slot)
+                                         : std::optional<std::uint32_t>((std::uint32_t{user} << 8) | (slot << 4));
+        if (holder && selector && slots[*holder] != 0) {
+            templates[{slots[*holder], *selector}] = std::move(data);
+        }
+    };
+    for (const SimStoreUser& user : config.users) {
+        users.push_back(UserRecord(size, user.number, user.templateMask, newFormat_ ? user.extraMask : 0,
+                                   user.name.c_str()));
+        users.back()[1] = user.byte1;
+    }
+    for (const SimStoreTemplate& t : config.templates) {
+        addTemplate(t.user, t.slot, t.data);
+    }
+    if (config.generate) {
+        const SimStoreGenerate& g = *config.generate;
+        SimRandom random(g.seed);
+        for (std::uint32_t i = 1; i <= g.users; ++i) {
+            const auto number = static_cast<std::uint8_t>(i);
+            std::uint32_t mask = 0;
+            for (std::uint32_t slot = 0; slot < std::min<std::uint32_t>(g.templatesPerUser, 10); ++slot) {
+                mask |= 1u << (3 * slot);
+                std::vector<std::uint8_t> data(g.templateBytes);
+                for (std::uint8_t& b : data) {
+                    b = static_cast<std::uint8_t>(random.Below(256));
+                }
+                addTemplate(number, slot, std::move(data));
+            }
+            const std::string name = "USER" + std::to_string(i);
+            users.push_back(UserRecord(size, number, mask, 0, name.c_str()));
+        }
+    }
+    const std::pair<std::uint16_t, std::uint32_t> tags[] = {{1, 3}, {2, 4}, {3, 2}, {4, 8}, {9, 9}};
+    for (const auto& [tag, selector] : tags) {
+        std::vector<std::uint8_t>& block = blocks[selector];
+        std::fill(block.begin(), block.end(), std::uint8_t{0});
+        if (const auto given = config.blocks.find(tag); given != config.blocks.end()) {
+            std::copy_n(given->second.begin(), std::min(given->second.size(), block.size()), block.begin());
+        }
+    }
+    pageArea.fill(0);
+    if (const auto given = config.blocks.find(10); given != config.blocks.end()) {
+        std::copy_n(given->second.begin(), std::min(given->second.size(), pageArea.size()), pageArea.begin());
+    }
 }
 
 std::optional<std::uint32_t> SimUnitStore::ReadSelectorOfWrite(std::uint32_t writeSelector)

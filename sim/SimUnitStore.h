@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "sim/SimStoreConfig.h"
+
 namespace quorfw {
 
 // What a simulated unit keeps and the tool reads and writes: users (16- or 18-byte records
@@ -26,6 +28,9 @@ public:
     // whose address has one of bits 28-30 set, one of them with a template on the bit-31
     // module, five log entries, patterned unit data blocks and page area.
     void FillDemo(const std::vector<std::uint32_t>& moduleAddresses);
+    // Contents as an installation describes them; a template whose slot no module holds
+    // (or the unit's format cannot carry) is left out.
+    void Fill(const SimStoreConfig& config, const std::vector<std::uint32_t>& moduleAddresses);
 
     [[nodiscard]] bool NewFormat() const { return newFormat_; }
     [[nodiscard]] std::size_t UserRecordBytes() const { return newFormat_ ? 18 : 16; }

@@ -372,3 +372,39 @@ TEST_F(UserDataOperationsTest, ExportWritesTheLogAndNothingForAnEmptyOne)
 
 }  // namespace
 }  // namespace quorfw::test
+
+namespace quorfw::test {
+namespace {
+
+TEST_F(UserDataOperationsTest, InstallationDescribesWhatTheUnitStores)
+{
+    InstallationConfig config = WithUnitVersion(kOlderUnitVersion);
+    SimStoreConfig store;
+    store.users.push_back({9, 0x42, 0x1, 0x20, "NINA"});
+    store.templates.push_back({9, 0, std::vector<std::uint8_t>(30, 0xAB)});
+    store.generate = SimStoreGenerate{12, 2, 900, 5};
+    std::array<std::uint8_t, 38> entry{};
+    entry[36] = 'A';
+    store.log.push_back(entry);
+    store.blocks[3] = std::vector<std::uint8_t>(40, 0x33);
+    config.store = store;
+    Serve(config);
+
+    ASSERT_TRUE(Backup(File("described.bin")));
+    EXPECT_EQ(model->userDataOutcome.format, 1);
+    EXPECT_EQ(model->userDataOutcome.users, 13u);
+    EXPECT_EQ(model->userDataOutcome.templates, 1u + 12 * 2);
+    const auto file = Bytes(File("described.bin"));
+    // Block tag 3 after the format byte and blocks 1 (104) and 2 (17), with their headers.
+    const std::size_t block3 = 1 + 108 + 21 + 4;
+    ASSERT_GT(file.size(), block3 + 40);
+    EXPECT_TRUE(std::all_of(file.begin() + block3, file.begin() + block3 + 40, [](std::uint8_t b) { return b == 0x33; }));
+    // The first user record: number 9, byte 1 kept, the older format's 16 bytes.
+    const std::size_t user = 1 + 108 + 21 + 44 + 5;
+    EXPECT_EQ(ReadLe16(&file[user + 2]), 16u);
+    EXPECT_EQ(file[user + 4], 9);
+    EXPECT_EQ(file[user + 5], 0x42);
+}
+
+}  // namespace
+}  // namespace quorfw::test
