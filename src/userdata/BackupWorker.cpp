@@ -1,6 +1,9 @@
 #include "userdata/BackupWorker.h"
 
 #include <algorithm>
+#include <exception>
+#include <fstream>
+#include <iterator>
 #include <optional>
 
 #include "app/GridRows.h"
@@ -46,6 +49,23 @@ std::array<std::uint32_t, BusSession::kModuleSlots> ModuleAddresses(const BusSes
         addresses[i] = session.modules[i].address;
     }
     return addresses;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path)
+{
+    try {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            return std::nullopt;
+        }
+        std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (in.bad()) {
+            return std::nullopt;
+        }
+        return bytes;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 class BackupRun {
@@ -277,10 +297,11 @@ bool BackupRun::WriteAndVerify()
         return false;
     }
     // A technician must not leave with a file that would not restore what the unit holds.
+    // Read back without a trace: "Backup.log" records what a restore read.
     UserDataSet readBack;
-    const BackupReadResult read = ReadBackupFile(model.userDataPath, newFormat_, readBack);
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(model.userDataPath);
     std::optional<std::string> difference;
-    if (read.outcome != BackupReadOutcome::Read) {
+    if (!bytes || ReadBackupBytes(*bytes, newFormat_, readBack, {}).outcome != BackupReadOutcome::Read) {
         difference = "the file cannot be read back";
     } else {
         difference = BackupDifference(set, readBack, format);
