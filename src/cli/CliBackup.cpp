@@ -18,7 +18,7 @@ int RunBackupVerb(const CliArguments& arguments, CliContext& context)
     const bool ok = operation->RunToEnd(StartBackup(model, operation->host(), arguments.file));
     const UserDataOutcome& outcome = model.userDataOutcome;
 
-    nlohmann::ordered_json fields;
+    CliJson fields;
     fields["file"] = arguments.file;
     fields["format"] = outcome.format;
     fields["users"] = outcome.users;

@@ -19,7 +19,7 @@ int RunExportVerb(const CliArguments& arguments, CliContext& context)
     const bool ok = operation->RunToEnd(StartExport(model, operation->host(), arguments.file));
     const UserDataOutcome& outcome = model.userDataOutcome;
 
-    nlohmann::ordered_json fields;
+    CliJson fields;
     fields["file"] = arguments.file;
     fields["records"] = outcome.records;
     std::string text = "Converter " + operation->converter() + '\n';

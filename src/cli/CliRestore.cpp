@@ -52,7 +52,7 @@ int RunRestoreVerb(const CliArguments& arguments, CliContext& context)
     const bool ok = model.userDataOutcome.message == kTextRestoreDone;
     const RestoreCounters& counters = model.userData.counters;
 
-    nlohmann::ordered_json fields;
+    CliJson fields;
     fields["file"] = arguments.file;
     fields["users"] = counters.users;
     fields["templates0to9"] = counters.templates0to9;

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "cli/CliJson.h"
+
 namespace quorfw {
 
 std::unique_ptr<CliOperation> PrepareUserDataOperation(const CliArguments& arguments, CliContext& context,
@@ -16,18 +18,18 @@ std::unique_ptr<CliOperation> PrepareUserDataOperation(const CliArguments& argum
 }
 
 void WriteUserDataResult(const CliArguments& arguments, CliContext& context, CliOperation& operation, bool ok,
-                         const nlohmann::ordered_json& fields, const std::string& text)
+                         const CliJson& fields, const std::string& text)
 {
     const std::vector<std::string> logLines = operation.host().TakeLogLines();
     if (arguments.json) {
-        nlohmann::ordered_json result;
+        CliJson result;
         result["event"] = "result";
         result["ok"] = ok;
         result["converter"] = operation.converter();
         for (const auto& [key, value] : fields.items()) {
             result[key] = value;
         }
-        context.out << result.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+        context.out << JsonLine(result) << '\n';
         return;
     }
     context.out << text;

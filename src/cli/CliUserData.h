@@ -3,8 +3,7 @@
 #include <memory>
 #include <string>
 
-#include <nlohmann/json.hpp>
-
+#include "cli/CliJson.h"
 #include "cli/CliOperation.h"
 
 namespace quorfw {
@@ -18,6 +17,6 @@ namespace quorfw {
 // Prints the result: with --json one "result" event (ok, converter, then `fields`), else
 // the text lines, and after a failure the update log entries of the run.
 void WriteUserDataResult(const CliArguments& arguments, CliContext& context, CliOperation& operation, bool ok,
-                         const nlohmann::ordered_json& fields, const std::string& text);
+                         const CliJson& fields, const std::string& text);
 
 }  // namespace quorfw
