@@ -1,6 +1,7 @@
 #include "sim/InstallationFile.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <fstream>
@@ -11,7 +12,10 @@
 #include <sstream>
 #include <system_error>
 
+#include "sim/SimRandom.h"
+#include "sim/SimStoreConfig.h"
 #include "sim/StrictJson.h"
+#include "userdata/RecordFormat.h"
 
 namespace quorfw {
 
@@ -35,6 +39,8 @@ constexpr std::size_t kModuleInformationBytes = 404;
 // Longer than any field that carries it, so that an over-long serial can be simulated.
 constexpr std::size_t kMaxTextBytes = 64;
 constexpr std::uint32_t kMaxVersion = 99999999;
+// A module hands out at most 2000 template bytes.
+constexpr std::uint32_t kMaxTemplateBytes = 2000;
 
 // Collects the first error with the path of the value that caused it.
 class Reader {
@@ -176,6 +182,20 @@ public:
 
     bool HexBlock(const Json& v, const std::string& path, std::size_t size, std::vector<std::uint8_t>& out)
     {
+        std::vector<std::uint8_t> bytes;
+        if (!HexBytes(v, path, size, bytes)) {
+            return false;
+        }
+        if (bytes.size() != size) {
+            return Fail(path, std::to_string(size) + " bytes were expected, got " + std::to_string(bytes.size()));
+        }
+        out = std::move(bytes);
+        return true;
+    }
+
+    // Hex text of at most maxSize bytes.
+    bool HexBytes(const Json& v, const std::string& path, std::size_t maxSize, std::vector<std::uint8_t>& out)
+    {
         if (!v.is_string()) {
             return Fail(path, "a hex text was expected");
         }
@@ -206,8 +226,9 @@ public:
         if (pending >= 0) {
             return Fail(path, "odd number of hex digits");
         }
-        if (bytes.size() != size) {
-            return Fail(path, std::to_string(size) + " bytes were expected, got " + std::to_string(bytes.size()));
+        if (bytes.size() > maxSize) {
+            return Fail(path, "at most " + std::to_string(maxSize) + " bytes were expected, got " +
+                                  std::to_string(bytes.size()));
         }
         out = std::move(bytes);
         return true;
@@ -430,9 +451,213 @@ bool ReadFaultArray(Reader& r, const Json& v, const std::string& path, std::vect
     return true;
 }
 
+// The date "DD.MM.YYYY" and time "hh:mm" of a log record, kept as the characters the unit
+// stores.
+bool ReadLogRecord(Reader& r, const Json& v, const std::string& path, std::array<std::uint8_t, 38>& out)
+{
+    if (!r.CheckMembers(v, path, {"number", "text", "date", "time", "device", "code", "event", "bits"})) {
+        return false;
+    }
+    out.fill(0);
+    std::uint8_t number = 0;
+    std::uint8_t device = 0;
+    std::uint8_t bits = 0;
+    std::string text;
+    std::string code;
+    std::string date = "01.01.2026";
+    std::string time = "00:00";
+    std::string event = "0";
+    const std::pair<const char*, std::function<bool(const Json&, const std::string&)>> fields[] = {
+        {"number", [&](const Json& f, const std::string& p) { return r.Unsigned(f, p, number); }},
+        {"device", [&](const Json& f, const std::string& p) { return r.Unsigned(f, p, device); }},
+        {"bits", [&](const Json& f, const std::string& p) { return r.Unsigned(f, p, bits); }},
+        {"text", [&](const Json& f, const std::string& p) { return r.Text(f, p, text); }},
+        {"code", [&](const Json& f, const std::string& p) { return r.Text(f, p, code); }},
+        {"date", [&](const Json& f, const std::string& p) { return r.Text(f, p, date); }},
+        {"time", [&](const Json& f, const std::string& p) { return r.Text(f, p, time); }},
+        {"event", [&](const Json& f, const std::string& p) { return r.Text(f, p, event); }},
+    };
+    for (const auto& [name, read] : fields) {
+        if (const Json* f = Find(v, name); f != nullptr && !read(*f, path + "." + name)) {
+            return false;
+        }
+    }
+    if (text.size() > 7 || code.size() > 5) {
+        return r.Fail(path, "\"text\" holds at most 7 characters, \"code\" at most 5");
+    }
+    if (date.size() != 10 || date[2] != '.' || date[5] != '.') {
+        return r.Fail(path + ".date", "a date like \"01.06.2026\" was expected");
+    }
+    if (time.size() != 5 || time[2] != ':') {
+        return r.Fail(path + ".time", "a time like \"08:15\" was expected");
+    }
+    if (event.size() != 1) {
+        return r.Fail(path + ".event", "one event code character was expected");
+    }
+    out[3] = number;
+    std::copy(text.begin(), text.end(), out.begin() + 4);
+    std::copy_n(time.begin(), 2, out.begin() + 16);
+    std::copy_n(time.begin() + 3, 2, out.begin() + 18);
+    std::copy_n(date.begin(), 2, out.begin() + 21);
+    std::copy_n(date.begin() + 3, 2, out.begin() + 23);
+    std::copy_n(date.begin() + 6, 4, out.begin() + 25);
+    out[30] = device;
+    std::copy(code.begin(), code.end(), out.begin() + 31);
+    out[36] = static_cast<std::uint8_t>(event[0]);
+    out[37] = bits;
+    return true;
+}
+
+bool ReadStoreUser(Reader& r, const Json& v, const std::string& path, SimStoreUser& user)
+{
+    if (!r.CheckMembers(v, path, {"number", "name", "templateMask", "extraMask", "byte1"})) {
+        return false;
+    }
+    const Json* number = Find(v, "number");
+    if (number == nullptr) {
+        return r.Fail(path, "\"number\" is missing");
+    }
+    if (!r.Unsigned(*number, path + ".number", user.number)) {
+        return false;
+    }
+    if (const Json* f = Find(v, "name"); f && !r.Text(*f, path + ".name", user.name)) {
+        return false;
+    }
+    if (user.name.size() > 9) {
+        return r.Fail(path + ".name", "at most 9 characters");
+    }
+    if (const Json* f = Find(v, "templateMask"); f && !r.Unsigned(*f, path + ".templateMask", user.templateMask)) {
+        return false;
+    }
+    if (const Json* f = Find(v, "extraMask"); f && !r.Unsigned(*f, path + ".extraMask", user.extraMask)) {
+        return false;
+    }
+    if (const Json* f = Find(v, "byte1"); f && !r.Unsigned(*f, path + ".byte1", user.byte1)) {
+        return false;
+    }
+    return true;
+}
+
+bool ReadStoreTemplate(Reader& r, const Json& v, const std::string& path, SimStoreTemplate& t)
+{
+    if (!r.CheckMembers(v, path, {"user", "slot", "data", "size", "seed"})) {
+        return false;
+    }
+    const Json* user = Find(v, "user");
+    const Json* slot = Find(v, "slot");
+    if (user == nullptr || slot == nullptr) {
+        return r.Fail(path, "\"user\" and \"slot\" are needed");
+    }
+    if (!r.Unsigned(*user, path + ".user", t.user) || !r.Unsigned(*slot, path + ".slot", 19, t.slot)) {
+        return false;
+    }
+    const Json* data = Find(v, "data");
+    const Json* size = Find(v, "size");
+    if ((data == nullptr) == (size == nullptr)) {
+        return r.Fail(path, "either \"data\" (hex) or \"size\" (random bytes) is needed");
+    }
+    if (data != nullptr) {
+        return r.HexBytes(*data, path + ".data", kMaxTemplateBytes, t.data);
+    }
+    std::uint32_t bytes = 0;
+    std::uint64_t seed = 1;
+    if (!r.Unsigned(*size, path + ".size", kMaxTemplateBytes, bytes)) {
+        return false;
+    }
+    if (const Json* f = Find(v, "seed"); f && !r.Unsigned(*f, path + ".seed", std::numeric_limits<std::uint32_t>::max(), seed)) {
+        return false;
+    }
+    SimRandom random(seed);
+    t.data.resize(bytes);
+    for (std::uint8_t& b : t.data) {
+        b = static_cast<std::uint8_t>(random.Below(256));
+    }
+    return true;
+}
+
+bool ReadStore(Reader& r, const Json& v, const std::string& path, std::uint32_t unitVersion, SimStoreConfig& store)
+{
+    if (!r.CheckMembers(v, path, {"users", "templates", "generate", "log", "blocks"})) {
+        return false;
+    }
+    auto readArray = [&](const char* name, auto readOne) {
+        const Json* list = Find(v, name);
+        if (list == nullptr) {
+            return true;
+        }
+        const std::string listPath = path + "." + name;
+        if (!list->is_array()) {
+            return r.Fail(listPath, "an array was expected");
+        }
+        for (std::size_t i = 0; i < list->size(); ++i) {
+            if (!readOne((*list)[i], listPath + "[" + std::to_string(i) + "]")) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const bool listsRead =
+        readArray("users",
+                  [&](const Json& e, const std::string& p) {
+                      store.users.emplace_back();
+                      return ReadStoreUser(r, e, p, store.users.back());
+                  }) &&
+        readArray("templates",
+                  [&](const Json& e, const std::string& p) {
+                      store.templates.emplace_back();
+                      return ReadStoreTemplate(r, e, p, store.templates.back());
+                  }) &&
+        readArray("log", [&](const Json& e, const std::string& p) {
+            store.log.emplace_back();
+            return ReadLogRecord(r, e, p, store.log.back());
+        });
+    if (!listsRead) {
+        return false;
+    }
+    if (const Json* g = Find(v, "generate")) {
+        const std::string p = path + ".generate";
+        if (!r.CheckMembers(*g, p, {"users", "templatesPerUser", "templateBytes", "seed"})) {
+            return false;
+        }
+        SimStoreGenerate generate;
+        const std::pair<const char*, std::function<bool(const Json&, const std::string&)>> fields[] = {
+            {"users", [&](const Json& f, const std::string& q) { return r.Unsigned(f, q, 255, generate.users); }},
+            {"templatesPerUser",
+             [&](const Json& f, const std::string& q) { return r.Unsigned(f, q, 10, generate.templatesPerUser); }},
+            {"templateBytes",
+             [&](const Json& f, const std::string& q) { return r.Unsigned(f, q, kMaxTemplateBytes, generate.templateBytes); }},
+            {"seed",
+             [&](const Json& f, const std::string& q) {
+                 return r.Unsigned(f, q, std::numeric_limits<std::uint32_t>::max(), generate.seed);
+             }},
+        };
+        for (const auto& [name, read] : fields) {
+            if (const Json* f = Find(*g, name); f != nullptr && !read(*f, p + "." + name)) {
+                return false;
+            }
+        }
+        store.generate = generate;
+    }
+    if (const Json* blocks = Find(v, "blocks")) {
+        const std::string p = path + ".blocks";
+        if (!r.CheckMembers(*blocks, p, {"1", "2", "3", "4", "9", "10"})) {
+            return false;
+        }
+        const std::size_t block2 = UsesNewRecordFormat(unitVersion) ? 33 : 17;
+        const std::pair<std::uint16_t, std::size_t> shapes[] = {{1, 104}, {2, block2}, {3, 40}, {4, 1}, {9, 161}, {10, 1188}};
+        for (const auto& [tag, size] : shapes) {
+            const std::string name = std::to_string(tag);
+            if (const Json* f = Find(*blocks, name); f && !r.HexBlock(*f, p + "." + name, size, store.blocks[tag])) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 bool ReadInstallation(Reader& r, const Json& root, InstallationConfig& c)
 {
-    if (!r.CheckMembers(root, "installation", {"baud", "processingMs", "restartDownMs", "unit", "modules", "faults"})) {
+    if (!r.CheckMembers(root, "installation", {"baud", "processingMs", "restartDownMs", "unit", "modules", "faults", "store"})) {
         return false;
     }
     if (const Json* f = Find(root, "baud")) {
@@ -480,6 +705,12 @@ bool ReadInstallation(Reader& r, const Json& root, InstallationConfig& c)
     }
     if (const Json* faults = Find(root, "faults"); faults && !ReadFaultArray(r, *faults, "faults", c.faults)) {
         return false;
+    }
+    if (const Json* store = Find(root, "store")) {
+        c.store.emplace();
+        if (!ReadStore(r, *store, "store", c.unit.version, *c.store)) {
+            return false;
+        }
     }
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -193,6 +194,59 @@ TEST(InstallationFile, FaultScriptOnItsOwn)
     EXPECT_EQ((*rules)[1].type, FaultType::Refuse);
     EXPECT_FALSE(InstallationFile::ParseFaults(R"({"type": "drop"})", error).has_value());
     EXPECT_EQ(error, "faults: an array was expected");
+}
+
+TEST(InstallationFile, DescribesWhatTheUnitStores)
+{
+    const std::string text = R"({
+        "unit": {"address": "0x21000001", "version": "2.1.75.2", "serial": "10030100001234"},
+        "store": {
+            "users": [{"number": 4, "name": "NINA", "templateMask": "0x9", "byte1": 7}],
+            "templates": [{"user": 4, "slot": 0, "data": "01 02 03"}, {"user": 4, "slot": 3, "size": 50, "seed": 2}],
+            "generate": {"users": 20, "templatesPerUser": 2, "templateBytes": 800, "seed": 9},
+            "log": [{"number": 3, "text": "ANNA", "date": "01.06.2026", "time": "08:15", "device": 1,
+                     "code": "DOOR", "event": "A", "bits": 5}],
+            "blocks": {"2": "000102030405060708090A0B0C0D0E0F10", "4": "2A"}
+        }
+    })";
+    std::string error;
+    const auto config = InstallationFile::Parse(text, error);
+    ASSERT_TRUE(config) << error;
+    ASSERT_TRUE(config->store);
+    const SimStoreConfig& store = *config->store;
+    ASSERT_EQ(store.users.size(), 1u);
+    EXPECT_EQ(store.users[0].number, 4);
+    EXPECT_EQ(store.users[0].byte1, 7);
+    EXPECT_EQ(store.users[0].templateMask, 0x9u);
+    ASSERT_EQ(store.templates.size(), 2u);
+    EXPECT_EQ(store.templates[0].data, (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(store.templates[1].data.size(), 50u);
+    ASSERT_TRUE(store.generate);
+    EXPECT_EQ(store.generate->users, 20u);
+    ASSERT_EQ(store.log.size(), 1u);
+    EXPECT_EQ(store.log[0][3], 3);
+    EXPECT_EQ(std::string(store.log[0].begin() + 21, store.log[0].begin() + 29), "01062026");
+    EXPECT_EQ(store.log[0][36], 'A');
+    // An older unit's block 2 is 17 bytes.
+    EXPECT_EQ(store.blocks.at(2).size(), 17u);
+    EXPECT_EQ(store.blocks.at(4), std::vector<std::uint8_t>{0x2A});
+
+    const struct {
+        const char* store;
+        const char* says;
+    } bad[] = {
+        {R"({"blocks": {"2": "00"}})", "store.blocks.2: 17 bytes were expected"},
+        {R"({"templates": [{"user": 1, "slot": 20, "size": 4}]})", "store.templates[0].slot"},
+        {R"({"templates": [{"user": 1, "slot": 2}]})", "either \"data\""},
+        {R"({"log": [{"date": "1.6.2026"}]})", "store.log[0].date"},
+        {R"({"users": [{"name": "X"}]})", "\"number\" is missing"},
+    };
+    for (const auto& c : bad) {
+        const std::string file = R"({"unit": {"address": "0x21000001", "version": 2017502}, "store": )" +
+                                 std::string(c.store) + "}";
+        EXPECT_FALSE(InstallationFile::Parse(file, error)) << c.store;
+        EXPECT_NE(error.find(c.says), std::string::npos) << error;
+    }
 }
 
 }  // namespace
