@@ -23,11 +23,46 @@ inline constexpr std::uint32_t kTextUpdateOffered = 2165;
 inline constexpr std::uint32_t kTextUpdateNotOffered = 2166;
 inline constexpr std::uint32_t kTextProgramming = 2168;  // serial
 inline constexpr std::uint32_t kTextUnitNotice = 2169;
+// Column headers of the package lists (version list, device firmware selection): title,
+// name, and the version of a section by the module types it serves.
+inline constexpr std::uint32_t kTextColumnTitle = 2110;
+inline constexpr std::uint32_t kTextColumnName = 2117;
+inline constexpr std::uint32_t kTextColumnSection1 = 2118;   // types 1 and 9
+inline constexpr std::uint32_t kTextColumnSection0 = 2119;   // type 6
+inline constexpr std::uint32_t kTextColumnSection7 = 2160;   // type 3
+inline constexpr std::uint32_t kTextColumnSection2 = 2190;   // type 2
+inline constexpr std::uint32_t kTextColumnSection3 = 2191;   // type 5, the device firmware
+inline constexpr std::uint32_t kTextColumnSection8 = 2200;   // type 8
+inline constexpr std::uint32_t kTextColumnSection9 = 2201;   // type 10
+inline constexpr std::uint32_t kTextColumnSection10 = 2202;  // type 11
+inline constexpr std::uint32_t kTextColumnSection11 = 2203;  // type 12
+inline constexpr std::uint32_t kTextColumnSection12 = 2204;  // type 7
+// The Wiegand settings dialog: the message of a failed check, then the labels.
+inline constexpr std::uint32_t kTextWiegandInvalid = 3100;
+inline constexpr std::uint32_t kTextWiegandSerialLabel = 3101;
+inline constexpr std::uint32_t kTextWiegandVersionLabel = 3102;
+inline constexpr std::uint32_t kTextWiegandOemCodeLengthLabel = 3103;
+inline constexpr std::uint32_t kTextWiegandFacilityCodeLengthLabel = 3104;
+inline constexpr std::uint32_t kTextWiegandUserIdLengthLabel = 3105;
+inline constexpr std::uint32_t kTextWiegandScanner1Label = 3106;  // 3106-3109: scanners 1-4
+inline constexpr std::uint32_t kTextWiegandSerialColumn = 3110;
+inline constexpr std::uint32_t kTextWiegandFacilityCodeColumn = 3111;
+inline constexpr std::uint32_t kTextWiegandProtocolGroup = 3112;
+inline constexpr std::uint32_t kTextWiegandOemCodeLabel = 3113;
+inline constexpr std::uint32_t kTextWiegandPerScannerRadio = 3114;
+inline constexpr std::uint32_t kTextWiegandOk = 3115;
 inline constexpr std::uint32_t kTextUpdateConfirm = 3781;
 // How a programmed station was found after its restart: serial, version.
 inline constexpr std::uint32_t kTextRestartVerified = 40001;
 inline constexpr std::uint32_t kTextRestartNotBack = 40002;
 inline constexpr std::uint32_t kTextRestartOtherVersion = 40003;
+// How the Wiegand write and the device firmware programming ended.
+inline constexpr std::uint32_t kTextWiegandWritten = 40020;
+inline constexpr std::uint32_t kTextWiegandNotConfirmed = 40021;
+inline constexpr std::uint32_t kTextNothingSentNoUnit = 40022;
+inline constexpr std::uint32_t kTextDeviceFirmwareProgrammed = 40023;  // version
+inline constexpr std::uint32_t kTextDeviceFirmwareFailed = 40024;      // code
+inline constexpr std::uint32_t kTextDeviceFirmwareNoScanner = 40025;
 
 // String ids of backup, restore and the access-log export.
 inline constexpr std::uint32_t kTextBackupFailed = 2192;

@@ -69,6 +69,10 @@ public:
     [[nodiscard]] virtual bool Confirm(std::uint32_t stringId, const std::string& text) = 0;
     // An entry the operation appended to the update log (string id, formatted text).
     virtual void Logged(std::uint32_t stringId, const std::string& text) = 0;
+    // How an operation that shows no message of its own ended (the Wiegand write, the
+    // device firmware programming), for a front end that tells the user: a text by string
+    // id, as loaded and formatted, and the operation's result code (0: done as asked).
+    virtual void ReportOutcome(std::uint32_t /*stringId*/, const std::string& /*text*/, int /*code*/) {}
     // The operation has ended and its session is gone: refresh the enabled states.
     virtual void OperationEnded(bool succeeded) = 0;
 };
