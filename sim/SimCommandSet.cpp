@@ -294,6 +294,9 @@ std::optional<BusMessage> SimCommandSet::ParameterWrite(const SimStation& statio
 {
     parameterWrites_.push_back(
         {station.Address(), request.Source(), request.Operand1(), request.FrameFlags(), RequestData(request, 0)});
+    if (&station == &unit_ && request.Operand1() == kUnitConfigurationOperand) {
+        (void)unit_.TakeConfiguration(parameterWrites_.back().value);
+    }
     return Answer(request, kAnsDone, request.Operand1(), 0);
 }
 

@@ -28,4 +28,22 @@ SimUnit::SimUnit(const StationConfig& config, const std::vector<std::uint32_t>& 
     }
 }
 
+bool SimUnit::TakeConfiguration(std::span<const std::uint8_t> data)
+{
+    constexpr std::uint8_t kFormat = 2;
+    constexpr std::size_t kExtraOffset = 8;
+    if (information_[kKindCodeOffset] != kWiegandKindCode || data.size() != kConfigurationWriteBytes ||
+        data[0] != kFormat) {
+        return false;
+    }
+    information_[82] = data[1];
+    information_[83] = data[2];
+    information_[81] = data[3];
+    information_[84] = data[4];
+    information_[kModuleCountOffset] = data[6];
+    information_[kModuleCountOffset + 1] = data[7];
+    std::copy_n(data.begin() + kExtraOffset, kExtraBytes, extra_.begin());
+    return true;
+}
+
 }  // namespace quorfw

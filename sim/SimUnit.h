@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "sim/SimStation.h"
@@ -21,6 +22,10 @@ public:
     static constexpr std::size_t kModuleAddressesOffset = 24;
     static constexpr std::size_t kKindCodeOffset = 85;
     static constexpr std::size_t kModuleCountOffset = 90;
+    // Units of this kind code drive a Wiegand output: bytes 81-84 of the information hold
+    // its lengths and OEM code, bytes 90-91 its facility code (instead of the module count).
+    static constexpr std::uint8_t kWiegandKindCode = 0x0B;
+    static constexpr std::size_t kConfigurationWriteBytes = 72;
 
     // moduleAddresses: slots 0-3 in order, as the information block lists them.
     SimUnit(const StationConfig& config, const std::vector<std::uint32_t>& moduleAddresses,
@@ -29,6 +34,10 @@ public:
     [[nodiscard]] Role role() const override { return Role::Unit; }
     [[nodiscard]] const std::array<std::uint8_t, kInformationBytes>& Information() const { return information_; }
     [[nodiscard]] const std::array<std::uint8_t, kExtraBytes>& ExtraBlock() const { return extra_; }
+    // The unit configuration write (0x39 to operand 0xFFFFFFFF): a Wiegand unit keeps the
+    // new lengths, OEM code, facility code and extra block, so that the next read shows
+    // them. False, and nothing kept, for other units and for data not in the write's form.
+    bool TakeConfiguration(std::span<const std::uint8_t> data);
 
 private:
     std::array<std::uint8_t, kInformationBytes> information_{};

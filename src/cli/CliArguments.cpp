@@ -1,5 +1,6 @@
 #include "cli/CliArguments.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 
@@ -17,7 +18,19 @@ constexpr OptionSpec kOptions[] = {
     {"--json", kCliOptionJson, false},         {"--simulate", kCliOptionSimulate, false},
     {"--folder", kCliOptionFolder, true},      {"--converter", kCliOptionConverter, true},
     {"--package", kCliOptionPackage, true},    {"--yes", kCliOptionYes, false},
+    {"--oem-length", kCliOptionWiegand, true},
+    {"--oem-code", kCliOptionWiegand, true},
+    {"--facility-length", kCliOptionWiegand, true},
+    {"--user-id-length", kCliOptionWiegand, true},
+    {"--facility-code", kCliOptionWiegand, true},
+    {"--scanner", kCliOptionWiegand, true},
 };
+
+// Options that may be given more than once.
+bool Repeatable(std::string_view name)
+{
+    return name == "--scanner";
+}
 
 const OptionSpec* FindOption(std::string_view name)
 {
@@ -49,7 +62,7 @@ CliParseResult Refuse(std::string message)
 CliParseResult ParseCliArguments(const std::vector<std::string>& words, unsigned allowed)
 {
     CliArguments arguments;
-    unsigned seen = 0;
+    std::vector<std::string_view> seen;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string_view word = words[i];
         if ((allowed & kCliOptionFile) != 0 && !word.starts_with("--")) {
@@ -68,10 +81,10 @@ CliParseResult ParseCliArguments(const std::vector<std::string>& words, unsigned
         if (spec == nullptr || (allowed & spec->bit) == 0) {
             return Refuse("unknown option: " + std::string(word));
         }
-        if ((seen & spec->bit) != 0) {
+        if (std::find(seen.begin(), seen.end(), spec->name) != seen.end() && !Repeatable(spec->name)) {
             return Refuse("option given twice: " + std::string(name));
         }
-        seen |= spec->bit;
+        seen.push_back(spec->name);
 
         std::optional<std::string> value;
         if (equals != std::string_view::npos) {
@@ -122,6 +135,9 @@ CliParseResult ParseCliArguments(const std::vector<std::string>& words, unsigned
             if (!arguments.packageIndex) {
                 return Refuse("--package needs a selector index (0, 1, ...): " + *value);
             }
+            break;
+        case kCliOptionWiegand:
+            arguments.settings.push_back({std::string(spec->name.substr(2)), *value});
             break;
         default:
             break;

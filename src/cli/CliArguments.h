@@ -16,6 +16,15 @@ enum CliOptionBits : unsigned {
     kCliOptionYes = 1u << 5,
     // One word that is not an option: the file the verb reads or writes (required).
     kCliOptionFile = 1u << 6,
+    // The Wiegand setting options: --oem-length, --oem-code, --facility-length,
+    // --user-id-length, --facility-code and --scanner (repeatable).
+    kCliOptionWiegand = 1u << 10,
+};
+
+// One Wiegand setting option as given: its name without the dashes and its text.
+struct CliSetting {
+    std::string name;
+    std::string value;
 };
 
 // The command line after the verb, parsed.
@@ -28,6 +37,8 @@ struct CliArguments {
     std::optional<int> packageIndex;
     bool yes = false;
     std::string file;
+    // In the order given; the verb reads and checks the values.
+    std::vector<CliSetting> settings;
 };
 
 struct CliParseResult {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <nlohmann/json.hpp>
+
 #include "app/UiStrings.h"
 #include "cli/CliJson.h"
 
@@ -179,6 +181,24 @@ void CliHost::Logged(std::uint32_t stringId, const std::string& text)
     const std::string line = WithoutTrailingNewlines(text);
     logLines_.push_back(line);
     Event(JsonLine({{"event", "log"}, {"id", stringId}, {"text", line}}));
+}
+
+CliHost::Outcome CliHost::LastOutcome()
+{
+    std::lock_guard lock(mutex_);
+    return outcome_;
+}
+
+void CliHost::ReportOutcome(std::uint32_t stringId, const std::string& text, int code)
+{
+    std::lock_guard lock(mutex_);
+    outcome_ = {true, stringId, WithoutTrailingNewlines(text), code};
+    nlohmann::ordered_json event;
+    event["event"] = "outcome";
+    event["id"] = stringId;
+    event["text"] = outcome_.text;
+    event["code"] = code;
+    Event(event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 }  // namespace quorfw

@@ -37,6 +37,15 @@ public:
     // The log entries written since the last call, in order.
     [[nodiscard]] std::vector<std::string> TakeLogLines();
 
+    // How the last operation that reports its outcome ended.
+    struct Outcome {
+        bool reported = false;
+        std::uint32_t stringId = 0;
+        std::string text;
+        int code = 0;
+    };
+    [[nodiscard]] Outcome LastOutcome();
+
     void ResetDisplay() override {}
     void ShowRow(int, const RowIdentity&, bool) override {}
     void SetAvailableVersion(int, const std::string&) override {}
@@ -57,6 +66,7 @@ public:
     void ShowMessage(std::uint32_t stringId, const std::string& text) override;
     [[nodiscard]] bool Confirm(std::uint32_t stringId, const std::string& text) override;
     void Logged(std::uint32_t stringId, const std::string& text) override;
+    void ReportOutcome(std::uint32_t stringId, const std::string& text, int code) override;
     void OperationEnded(bool) override {}
 
 private:
@@ -77,6 +87,7 @@ private:
     std::string status_;
     std::string lastDrawn_;
     std::vector<std::string> logLines_;
+    Outcome outcome_;
 };
 
 }  // namespace quorfw

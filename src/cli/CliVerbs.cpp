@@ -19,6 +19,12 @@ constexpr CliVerb kVerbs[] = {
      RunExportVerb},
     {"restore", kScanOptions | kCliOptionFile | kCliOptionYes,
      "restore FILE [--yes] [--converter ID] [--simulate[=FILE]] [--folder DIR] [--json]", RunRestoreVerb},
+    {"wiegand", kCliOptionJson | kCliOptionSimulate | kCliOptionConverter | kCliOptionWiegand,
+     "wiegand [--converter ID] [--simulate[=FILE]] [--json] [--oem-length N] [--oem-code N] [--facility-length N] "
+     "[--user-id-length N] [--facility-code N | --scanner K=SERIAL:CODE ...]", RunWiegandVerb},
+    {"device-firmware", kScanOptions | kCliOptionPackage,
+     "device-firmware [--folder DIR] [--json] [--package ROW [--converter ID] [--simulate[=FILE]]]",
+     RunDeviceFirmwareVerb},
 };
 
 }  // namespace

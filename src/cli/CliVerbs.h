@@ -27,6 +27,8 @@ int RunUpdateVerb(const CliArguments& arguments, CliContext& context);
 int RunBackupVerb(const CliArguments& arguments, CliContext& context);
 int RunExportVerb(const CliArguments& arguments, CliContext& context);
 int RunRestoreVerb(const CliArguments& arguments, CliContext& context);
+int RunWiegandVerb(const CliArguments& arguments, CliContext& context);
+int RunDeviceFirmwareVerb(const CliArguments& arguments, CliContext& context);
 
 // Every verb of the program.
 [[nodiscard]] std::span<const CliVerb> CliVerbs();
