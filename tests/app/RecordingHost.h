@@ -34,6 +34,8 @@ public:
     bool confirmAnswer = true;
     std::vector<std::uint32_t> confirmations;
     std::function<void(std::uint32_t id)> onLogged;
+    // ReportOutcome calls as (string id, code).
+    std::vector<std::pair<std::uint32_t, int>> outcomes;
 
     void ResetDisplay() override { ++resets; }
     void ShowRow(int, const RowIdentity&, bool) override {}
@@ -65,6 +67,7 @@ public:
             onLogged(id);
         }
     }
+    void ReportOutcome(std::uint32_t id, const std::string&, int code) override { outcomes.emplace_back(id, code); }
     void OperationEnded(bool succeeded) override
     {
         ++ended;
