@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "app/MemorySettingsStore.h"
+#include "app/SettingsStore.h"
 #include "app/UiStringIds.h"
 #include "cli/CliVerbs.h"
 #include "bus/ConverterHub.h"
@@ -276,6 +279,98 @@ TEST_F(CliVerbsTest, SimulateTakesAnInstallationFile)
     const Json scan = ParseJson(Out());
     EXPECT_EQ(StringAt(scan, "converter"), "sim");
     EXPECT_EQ(scan.value("modules", Json::array()).size(), 3u);
+}
+
+std::string DataFile(const char* name)
+{
+    const char* source = std::getenv("QUORFW_SOURCE_DIR");
+    return std::string(source != nullptr ? source : ".") + "/data/" + name;
+}
+
+std::size_t Count(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST_F(CliVerbsTest, WiegandShowsChecksAndWritesTheUnitSettings)
+{
+    ASSERT_TRUE(settings.WriteString(kSettingPath, Folder() + "/"));
+    const auto log = [this] {
+        std::ifstream in(Folder() + "/UpdateLog.txt", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    const std::string simulate = "--simulate=" + DataFile("installation-wiegand.json");
+    ASSERT_EQ(Run({"wiegand", simulate, "--json"}), kExitOk) << Err();
+    const auto shown = nlohmann::json::parse(Out());
+    EXPECT_EQ(shown["written"], false);
+    EXPECT_EQ(shown["settings"]["facilityCodeLength"], 8);
+    EXPECT_EQ(shown["settings"]["totalBits"], 24);
+    EXPECT_EQ(shown["settings"]["scanners"][0]["serial"], "93245500001111");
+    EXPECT_EQ(shown["settings"]["scanners"][1]["facilityCode"], 18);
+
+    // A refused value: message 3100 and the option, nothing sent (the log shows the scan only).
+    std::filesystem::remove(Folder() + "/UpdateLog.txt");
+    EXPECT_EQ(Run({"wiegand", simulate, "--user-id-length", "2", "--oem-length", "34"}), kExitUsage);
+    EXPECT_NE(Err().find(LoadUiString(kTextWiegandInvalid)), std::string::npos) << Err();
+    EXPECT_NE(Err().find("--oem-length: \"34\""), std::string::npos) << Err();
+    EXPECT_EQ(Count(log(), LoadUiString(kTextScanStart)), 1u);
+
+    ASSERT_EQ(Run({"wiegand", simulate, "--facility-code", "7", "--json"}), kExitOk) << Err();
+    const auto written = nlohmann::json::parse(Out());
+    EXPECT_EQ(written["written"], true);
+    EXPECT_EQ(written["settings"]["facilityCode"], 7);
+    EXPECT_EQ(written["settings"]["scanners"][0]["serial"], "");
+    EXPECT_EQ(Count(log(), LoadUiString(kTextScanStart)), 3u);  // scan, scan, write
+
+    EXPECT_EQ(Run({"wiegand", simulate, "--facility-code", "7", "--scanner", "1=93245500001111:3"}), kExitUsage);
+    EXPECT_EQ(Run({"wiegand", simulate, "--scanner", "5=93245500001111:3"}), kExitUsage);
+}
+
+TEST_F(CliVerbsTest, WiegandRefusesAUnitOfAnotherType)
+{
+    AddPackage("all.qup", InstallationManifest(PackageVersions{}, "All"));
+    EXPECT_EQ(Run({"wiegand", "--simulate", "--facility-code", "7"}), kExitUsage);
+    EXPECT_NE(Err().find("is of type 3"), std::string::npos) << Err();
+}
+
+TEST_F(CliVerbsTest, DeviceFirmwareListsProgramsAndRefusesOtherScanners)
+{
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(BuildPackageFromManifestFile(DataFile("device-firmware.qupm"), false, bytes, error)) << error;
+    WriteFile("device-firmware.qup", std::string(bytes.begin(), bytes.end()));
+
+    ASSERT_EQ(Run({"device-firmware", "--folder", Folder(), "--json"}), kExitOk) << Err();
+    const auto list = nlohmann::json::parse(Out());
+    ASSERT_EQ(list["rows"].size(), 1u);
+    EXPECT_EQ(list["rows"][0]["version"], "6.5.0.0");
+
+    const std::string scanner = "--simulate=" + DataFile("installation-scanner.json");
+    ASSERT_EQ(Run({"device-firmware", scanner, "--folder", Folder(), "--package", "0", "--json"}), kExitOk) << Err();
+    std::vector<nlohmann::json> events;
+    std::istringstream lines(Out());
+    for (std::string line; std::getline(lines, line);) {
+        events.push_back(nlohmann::json::parse(line));
+    }
+    ASSERT_FALSE(events.empty());
+    // In virtual time the transfer ends before a progress tick; its status line is there.
+    EXPECT_TRUE(std::any_of(events.begin(), events.end(), [](const nlohmann::json& e) {
+        return e["event"] == "status" && e["text"] == "Programming 93245500001234 ...";
+    }));
+    EXPECT_EQ(events.back()["event"], "result");
+    EXPECT_EQ(events.back()["code"], 0);
+    EXPECT_EQ(events.back()["package"]["title"], "Scanner firmware 6.5.0.0");
+    EXPECT_EQ(Run({"device-firmware", scanner, "--folder", Folder(), "--package", "1"}), kExitUsage);
+
+    // The built-in installation: slot 0 is a scanner of another article.
+    AddPackage("all.qup", InstallationManifest(PackageVersions{}, "All"));
+    EXPECT_EQ(Run({"device-firmware", "--simulate", "--folder", Folder(), "--package", "0"}), kExitUsage);
+    EXPECT_NE(Err().find("module slot 0 holds 20050100005678"), std::string::npos) << Err();
+    EXPECT_EQ(Err().find("Programming"), std::string::npos) << Err();
 }
 
 }  // namespace
