@@ -1,9 +1,11 @@
 #include <nlohmann/json.hpp>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/OperationStart.h"
+#include "common/Clock.h"
 #include "cli/CliOperation.h"
 #include "cli/CliPackageFolder.h"
 #include "cli/CliVerbs.h"
@@ -26,6 +28,26 @@ std::string Dump(const Json& json)
 Json RowJson(std::size_t index, const DeviceFirmwareRow& row)
 {
     return {{"index", index}, {"title", row.title}, {"name", row.name}, {"version", row.version}};
+}
+
+constexpr int kRestartScans = 3;
+constexpr std::uint32_t kBeforeRestartScanMs = 2000;
+
+// After a programming: scans until the scanner in slot 0 is back with another version
+// than before, as a technician would look; its version then, or nothing.
+std::optional<std::uint32_t> VersionAfterRestart(CliOperation& operation, CliContext& context,
+                                                 const std::string& serial, std::uint32_t before)
+{
+    MainModel& model = operation.model();
+    for (int scan = 0; scan < kRestartScans; ++scan) {
+        context.clock.SleepMs(kBeforeRestartScanMs);
+        (void)operation.RunToEnd(StartScan(model, operation.host()));
+        const ModuleInfo& slot = model.displayed.modules[kDeviceFirmwareSlot];
+        if (slot.present != 0 && slot.serial == serial && slot.version != before) {
+            return slot.version;
+        }
+    }
+    return std::nullopt;
 }
 
 int ListRows(const CliArguments& arguments, CliContext& context)
@@ -100,9 +122,13 @@ int RunDeviceFirmwareVerb(const CliArguments& arguments, CliContext& context)
     if (!arguments.json) {
         context.err << "Programming " << row.title << " (" << row.version << ") into " << slot.serial << " ...\n";
     }
+    const std::string serial = slot.serial;
+    const std::uint32_t before = slot.version;
     const bool ok = operation->RunToEnd(StartDeviceFirmware(model, host, model.packages[row.packageIndex]));
     const CliHost::Outcome outcome = host.LastOutcome();
     const int code = outcome.reported ? outcome.code : kDeviceFirmwareNotConnected;
+    const std::optional<std::uint32_t> after =
+        code == 0 ? VersionAfterRestart(*operation, context, serial, before) : std::nullopt;
     if (arguments.json) {
         Json result = {{"event", "result"},
                        {"ok", ok},
@@ -112,13 +138,21 @@ int RunDeviceFirmwareVerb(const CliArguments& arguments, CliContext& context)
         if (outcome.reported) {
             result["text"] = outcome.text;
         }
+        if (after) {
+            result["versionAfterRestart"] = VersionText(*after);
+        }
         context.out << Dump(result) << '\n';
     } else {
         context.out << "Converter " << operation->converter() << '\n';
-        context.out << "Module slot 0: " << slot.serial << ", version " << VersionText(slot.version) << '\n';
+        context.out << "Module slot 0: " << serial << ", version " << VersionText(before) << '\n';
         context.out << "Package " << index << ": " << row.title << " (" << row.version << ")\n";
         if (outcome.reported) {
             context.out << outcome.text << '\n';
+        }
+        if (after) {
+            context.out << "After its restart module slot 0 reports version " << VersionText(*after) << ".\n";
+        } else if (code == 0) {
+            context.out << "Module slot 0 has not reported a new version yet; scan again once it has restarted.\n";
         }
         context.out << "Device firmware: " << (ok ? "programmed" : "failed") << " (code " << code << ")\n";
     }

@@ -364,6 +364,7 @@ TEST_F(CliVerbsTest, DeviceFirmwareListsProgramsAndRefusesOtherScanners)
     EXPECT_EQ(events.back()["event"], "result");
     EXPECT_EQ(events.back()["code"], 0);
     EXPECT_EQ(events.back()["package"]["title"], "Scanner firmware 6.5.0.0");
+    EXPECT_EQ(events.back()["versionAfterRestart"], "6.5.0.0");
     EXPECT_EQ(Run({"device-firmware", scanner, "--folder", Folder(), "--package", "1"}), kExitUsage);
 
     // The built-in installation: slot 0 is a scanner of another article.
