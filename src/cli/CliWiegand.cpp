@@ -273,9 +273,15 @@ int RunWiegandVerb(const CliArguments& arguments, CliContext& context)
     if (const auto failed = form.Accept()) {
         const std::string message = LoadUiString(kTextWiegandInvalid);
         const std::string text = TextOfField(form.edits, *failed);
-        context.err << message << '\n'
-                    << "quorfwupdate wiegand: " << OptionOfField(*failed) << ": \"" << text
-                    << "\" is not accepted. Nothing was sent.\n";
+        context.err << message << '\n' << "quorfwupdate wiegand: ";
+        if (failed->field == WiegandField::FacilityCode && form.PerScannerMode()) {
+            // The one facility code is 0 then: only its length can be what is refused.
+            context.err << "--facility-length: \"" << form.edits.facilityCodeLength
+                        << "\" leaves no room for a facility code.";
+        } else {
+            context.err << OptionOfField(*failed) << ": \"" << text << "\" is not accepted.";
+        }
+        context.err << " Nothing was sent.\n";
         if (arguments.json) {
             context.out << Dump({{"ok", false},
                                  {"converter", operation->converter()},

@@ -104,6 +104,8 @@ TEST(WiegandForm, OkChecksTheEditsInOrderAndNamesTheFirstFailure)
          }},
         {"a scanner's facility code of 257", PerScanner(), [](WiegandEdits& e) { e.scannerFacilityCode[0] = "257"; },
          WiegandFieldRef{Field::ScannerFacilityCode, 0}},
+        {"per-scanner mode still checks the one facility code, 0, against its length", PerScanner(),
+         [](WiegandEdits& e) { e.facilityCodeLength = "32"; }, WiegandFieldRef{Field::FacilityCode}},
         {"a 13-character serial", PerScanner(), [](WiegandEdits& e) { e.scannerSerial[2] = "9324550000333"; },
          WiegandFieldRef{Field::ScannerSerial, 2}},
         {"a 15-character serial", PerScanner(), [](WiegandEdits& e) { e.scannerSerial[1] = "932455000022220"; },
