@@ -1,6 +1,5 @@
 #include <nlohmann/json.hpp>
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,8 +33,8 @@ constexpr int kRestartScans = 3;
 constexpr std::uint32_t kBeforeRestartScanMs = 2000;
 
 // After a programming: scans until the scanner in slot 0 is back with another version
-// than before, as a technician would look; its version then, or nothing.
-std::optional<std::uint32_t> VersionAfterRestart(CliOperation& operation, CliContext& context,
+// than before, as a technician would look; its version then, or 0 (no version).
+std::uint32_t VersionAfterRestart(CliOperation& operation, CliContext& context,
                                                  const std::string& serial, std::uint32_t before)
 {
     MainModel& model = operation.model();
@@ -47,7 +46,7 @@ std::optional<std::uint32_t> VersionAfterRestart(CliOperation& operation, CliCon
             return slot.version;
         }
     }
-    return std::nullopt;
+    return 0;
 }
 
 int ListRows(const CliArguments& arguments, CliContext& context)
@@ -127,8 +126,7 @@ int RunDeviceFirmwareVerb(const CliArguments& arguments, CliContext& context)
     const bool ok = operation->RunToEnd(StartDeviceFirmware(model, host, model.packages[row.packageIndex]));
     const CliHost::Outcome outcome = host.LastOutcome();
     const int code = outcome.reported ? outcome.code : kDeviceFirmwareNotConnected;
-    const std::optional<std::uint32_t> after =
-        code == 0 ? VersionAfterRestart(*operation, context, serial, before) : std::nullopt;
+    const std::uint32_t after = code == 0 ? VersionAfterRestart(*operation, context, serial, before) : 0;
     if (arguments.json) {
         Json result = {{"event", "result"},
                        {"ok", ok},
@@ -138,8 +136,8 @@ int RunDeviceFirmwareVerb(const CliArguments& arguments, CliContext& context)
         if (outcome.reported) {
             result["text"] = outcome.text;
         }
-        if (after) {
-            result["versionAfterRestart"] = VersionText(*after);
+        if (after != 0) {
+            result["versionAfterRestart"] = VersionText(after);
         }
         context.out << Dump(result) << '\n';
     } else {
@@ -149,8 +147,8 @@ int RunDeviceFirmwareVerb(const CliArguments& arguments, CliContext& context)
         if (outcome.reported) {
             context.out << outcome.text << '\n';
         }
-        if (after) {
-            context.out << "After its restart module slot 0 reports version " << VersionText(*after) << ".\n";
+        if (after != 0) {
+            context.out << "After its restart module slot 0 reports version " << VersionText(after) << ".\n";
         } else if (code == 0) {
             context.out << "Module slot 0 has not reported a new version yet; scan again once it has restarted.\n";
         }
