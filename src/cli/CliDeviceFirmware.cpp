@@ -1,10 +1,9 @@
-#include <nlohmann/json.hpp>
-
 #include <string>
 #include <vector>
 
 #include "app/OperationStart.h"
 #include "common/Clock.h"
+#include "cli/CliJson.h"
 #include "cli/CliOperation.h"
 #include "cli/CliPackageFolder.h"
 #include "cli/CliVerbs.h"
@@ -17,12 +16,7 @@ namespace quorfw {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
-
-std::string Dump(const Json& json)
-{
-    return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
+using Json = CliJson;
 
 Json RowJson(std::size_t index, const DeviceFirmwareRow& row)
 {
@@ -63,7 +57,7 @@ int ListRows(const CliArguments& arguments, CliContext& context)
         for (std::size_t i = 0; i < rows.size(); ++i) {
             list.push_back(RowJson(i, rows[i]));
         }
-        context.out << Dump({{"ok", true}, {"folder", *folder}, {"rows", list}}) << '\n';
+        context.out << JsonLine({{"ok", true}, {"folder", *folder}, {"rows", list}}) << '\n';
         return kExitOk;
     }
     context.out << "Finger scanner device firmware in " << *folder << ": " << rows.size() << '\n';
@@ -139,7 +133,7 @@ int RunDeviceFirmwareVerb(const CliArguments& arguments, CliContext& context)
         if (after != 0) {
             result["versionAfterRestart"] = VersionText(after);
         }
-        context.out << Dump(result) << '\n';
+        context.out << JsonLine(result) << '\n';
     } else {
         context.out << "Converter " << operation->converter() << '\n';
         context.out << "Module slot 0: " << serial << ", version " << VersionText(before) << '\n';

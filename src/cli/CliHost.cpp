@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include <nlohmann/json.hpp>
-
 #include "app/UiStrings.h"
 #include "cli/CliJson.h"
 
@@ -193,12 +191,7 @@ void CliHost::ReportOutcome(std::uint32_t stringId, const std::string& text, int
 {
     std::lock_guard lock(mutex_);
     outcome_ = {true, stringId, WithoutTrailingNewlines(text), code};
-    nlohmann::ordered_json event;
-    event["event"] = "outcome";
-    event["id"] = stringId;
-    event["text"] = outcome_.text;
-    event["code"] = code;
-    Event(event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    Event(JsonLine({{"event", "outcome"}, {"id", stringId}, {"text", outcome_.text}, {"code", code}}));
 }
 
 }  // namespace quorfw

@@ -1,5 +1,3 @@
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -8,6 +6,7 @@
 #include "app/OperationStart.h"
 #include "app/UiStringIds.h"
 #include "app/UiStrings.h"
+#include "cli/CliJson.h"
 #include "cli/CliOperation.h"
 #include "cli/CliVerbs.h"
 #include "dialogs/WiegandCommand.h"
@@ -19,12 +18,7 @@ namespace quorfw {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
-
-std::string Dump(const Json& json)
-{
-    return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
+using Json = CliJson;
 
 // Label texts end with a colon in the dialog; so do they here.
 std::string Label(std::uint32_t id)
@@ -238,7 +232,7 @@ int RunWiegandVerb(const CliArguments& arguments, CliContext& context)
         context.err << "quorfwupdate wiegand: no control unit was found (see the update log for the details); nothing "
                        "was sent\n";
         if (arguments.json) {
-            context.out << Dump({{"ok", false}, {"converter", operation->converter()}, {"written", false}}) << '\n';
+            context.out << JsonLine({{"ok", false}, {"converter", operation->converter()}, {"written", false}}) << '\n';
         }
         return kExitFailed;
     }
@@ -252,7 +246,7 @@ int RunWiegandVerb(const CliArguments& arguments, CliContext& context)
     const WiegandSettings scanned = WiegandSettingsFromUnit(model.displayed);
     if (arguments.settings.empty()) {
         if (arguments.json) {
-            context.out << Dump({{"ok", true},
+            context.out << JsonLine({{"ok", true},
                                  {"converter", operation->converter()},
                                  {"unit", UnitJson(model)},
                                  {"written", false},
@@ -283,7 +277,7 @@ int RunWiegandVerb(const CliArguments& arguments, CliContext& context)
         }
         context.err << " Nothing was sent.\n";
         if (arguments.json) {
-            context.out << Dump({{"ok", false},
+            context.out << JsonLine({{"ok", false},
                                  {"converter", operation->converter()},
                                  {"written", false},
                                  {"invalid", {{"id", kTextWiegandInvalid},
@@ -314,7 +308,7 @@ int RunWiegandVerb(const CliArguments& arguments, CliContext& context)
         if (outcome.reported) {
             result["outcome"] = {{"id", outcome.stringId}, {"text", outcome.text}, {"code", outcome.code}};
         }
-        context.out << Dump(result) << '\n';
+        context.out << JsonLine(result) << '\n';
     } else {
         context.out << "Converter " << operation->converter() << '\n';
         WriteSettingsText(context.out, sent);
