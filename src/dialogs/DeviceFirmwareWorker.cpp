@@ -9,7 +9,7 @@
 #include "bus/BusSession.h"
 #include "bus/DeviceTypes.h"
 #include "bus/ModuleIdentity.h"
-#include "dialogs/UnitConnection.h"
+#include "dialogs/DisplayedUnitConnection.h"
 #include "packages/PackageSections.h"
 #include "packages/UpdateFile.h"
 #include "programming/ModuleProgramming.h"
@@ -66,7 +66,7 @@ private:
 int DeviceFirmwareRun::Run()
 {
     BusSession& session = ctx_.session;
-    const bool connected = ConnectToUnit(ctx_);
+    const bool connected = ConnectToDisplayedUnit(ctx_);
     CopyDisplayedUnit(ctx_.model.displayed, session);
     TakeDisplayedSlot(ctx_.model, session);
     if (!connected || !session.AnnounceLinkKey(BusSession::kAnnounceAll)) {

@@ -7,7 +7,7 @@
 #include "app/UiStringIds.h"
 #include "bus/BusSession.h"
 #include "bus/UnitConfiguration.h"
-#include "dialogs/UnitConnection.h"
+#include "dialogs/DisplayedUnitConnection.h"
 
 namespace quorfw {
 
@@ -32,7 +32,7 @@ void WiegandWorker(MainModel& model, UpdateHost& host, BusSession& session)
     int code = kWiegandNotConnected;
     {
         ScanUpdateContext ctx(model, host, session);
-        const bool connected = ConnectToUnit(ctx);
+        const bool connected = ConnectToDisplayedUnit(ctx);
         CopyDisplayedUnit(model.displayed, session);
         if (connected && session.AnnounceLinkKey(BusSession::kAnnounceAll)) {
             code = WriteUnitConfiguration(session) ? kWiegandWritten : kWiegandNotConfirmed;

@@ -10,7 +10,7 @@ struct DisplayedInstallation;
 // write, device firmware): listens up to 3000 ms for the unit calling for the tool and,
 // when the bus stays silent, runs the roll call; logs each step. True when the unit
 // answered or the roll call heard the installation.
-[[nodiscard]] bool ConnectToUnit(ScanUpdateContext& ctx);
+[[nodiscard]] bool ConnectToDisplayedUnit(ScanUpdateContext& ctx);
 
 // The displayed unit into the session: its identity (presence, address, type, version,
 // serial number, marks) and its information and extra blocks.

@@ -1,4 +1,4 @@
-#include "dialogs/UnitConnection.h"
+#include "dialogs/DisplayedUnitConnection.h"
 
 #include <cstdint>
 
@@ -17,7 +17,7 @@ constexpr std::uint32_t kAfterConnectPauseMs = 50;
 
 }  // namespace
 
-bool ConnectToUnit(ScanUpdateContext& ctx)
+bool ConnectToDisplayedUnit(ScanUpdateContext& ctx)
 {
     BusSession& session = ctx.session;
     ctx.Log(kTextScanStart);
