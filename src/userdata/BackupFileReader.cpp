@@ -230,6 +230,11 @@ BackupReadOutcome BackupReader::ReadUsers(UserDataSet& set)
         }
         bool hadTemplateBlock = false;
         while (read == HeaderRead::Whole && header_.tag == kBackupTemplateTag) {
+            // A template header that ends the file has no data to read: the user ends there.
+            if (AtEnd()) {
+                read = HeaderRead::End;
+                break;
+            }
             const auto data = Take(header_.length);
             if (data.size() != header_.length) {
                 // The first template cut short loses only this user; a later one makes the

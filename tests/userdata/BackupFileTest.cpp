@@ -286,6 +286,8 @@ TEST(BackupFile, ReaderRules)
          true, O::FormatError, {{1, {{0, 50}}}}},
         {"header of a first template without its data", FileBuilder(1).User(1).Tmpl(0, 50).User(2).Header(6, 40).Get(),
          false, O::Read, {{1, {{0, 50}}}}},
+        {"header of a later template without its data", FileBuilder(2).User(1).Tmpl(0, 50).Header(6, 40).Get(), true,
+         O::Read, {{1, {{0, 50}}}}},
         {"tag 2 length disagrees with the format", [] {
              Bytes f = FileBuilder(1).Get();
              WriteLe16(&f[1 + 4 + 104 + 2], 33);
@@ -376,6 +378,19 @@ TEST(BackupFile, TraceLinesGoToBackupLogWithCrLf)
         " 8 Lese Satz 9 1",   "Ende",
     };
     EXPECT_EQ(Lines(folder.Read(kBackupTraceFileName)), expected);
+
+    // A file that ends after a template reads no further header; a template header that ends
+    // the file gets its header line only.
+    auto traceTail = [](const Bytes& bytes) {
+        UserDataSet ignored;
+        std::vector<std::string> lines;
+        (void)ReadBackupBytes(bytes, true, ignored, [&](std::string_view line) { lines.emplace_back(line); });
+        return std::vector<std::string>(lines.end() - std::min<std::size_t>(lines.size(), 3), lines.end());
+    };
+    EXPECT_EQ(traceTail(FileBuilder(2).User(1).Tmpl(0, 9).Get()),
+              (std::vector<std::string>{" 6 Lese Satz 6 9", " 7 Lese Satz 6 9", "Ende"}));
+    EXPECT_EQ(traceTail(FileBuilder(2).User(1).Tmpl(0, 9).Header(6, 0).Get()),
+              (std::vector<std::string>{" 7 Lese Satz 6 9", " 8 Lese Satz 6 0", "Ende"}));
 
     // A second read appends; a file that cannot be opened leaves no line.
     EXPECT_EQ(ReadBackupFile(folder / "missing.bin", true, set, folder.Path()).outcome, BackupReadOutcome::CannotOpen);
