@@ -64,6 +64,22 @@ inline constexpr std::uint32_t kTextDeviceFirmwareProgrammed = 40023;  // versio
 inline constexpr std::uint32_t kTextDeviceFirmwareFailed = 40024;      // code
 inline constexpr std::uint32_t kTextDeviceFirmwareNoScanner = 40025;
 
+// String ids of the options dialog and the end of a download run.
+inline constexpr std::uint32_t kTextOptionsOk = 2111;
+inline constexpr std::uint32_t kTextProgramUpdated = 2112;
+inline constexpr std::uint32_t kTextProductLineA = 2123;
+inline constexpr std::uint32_t kTextProductLineB = 2125;
+inline constexpr std::uint32_t kTextOptionsTitle = 2126;
+inline constexpr std::uint32_t kTextProductLines = 2127;
+inline constexpr std::uint32_t kTextPackagesDownloaded = 2146;
+inline constexpr std::uint32_t kTextNoNewPackages = 2147;
+inline constexpr std::uint32_t kTextShowOptionsAtStart = 2148;
+inline constexpr std::uint32_t kTextServiceUnreachable = 2154;
+inline constexpr std::uint32_t kTextProductLineC = 2156;
+inline constexpr std::uint32_t kTextProductLineE = 2159;
+inline constexpr std::uint32_t kTextProductLineH = 2170;
+inline constexpr std::uint32_t kTextProductLineD = 2999;
+inline constexpr std::uint32_t kTextProductLineG = 3000;
 // String ids of backup, restore and the access-log export.
 inline constexpr std::uint32_t kTextBackupFailed = 2192;
 inline constexpr std::uint32_t kTextRestoreFailed = 2193;

@@ -24,6 +24,7 @@ constexpr OptionSpec kOptions[] = {
     {"--user-id-length", kCliOptionWiegand, true},
     {"--facility-code", kCliOptionWiegand, true},
     {"--scanner", kCliOptionWiegand, true},
+    {"--service", kCliOptionService, true},
 };
 
 // Options that may be given more than once.
@@ -138,6 +139,12 @@ CliParseResult ParseCliArguments(const std::vector<std::string>& words, unsigned
             break;
         case kCliOptionWiegand:
             arguments.settings.push_back({std::string(spec->name.substr(2)), *value});
+            break;
+        case kCliOptionService:
+            if (value->empty()) {
+                return Refuse("--service needs a host, optionally with :PORT");
+            }
+            arguments.service = *value;
             break;
         default:
             break;

@@ -25,6 +25,7 @@ enum CliOptionBits : unsigned {
 struct CliSetting {
     std::string name;
     std::string value;
+    kCliOptionService = 1u << 7,
 };
 
 // The command line after the verb, parsed.
@@ -39,6 +40,7 @@ struct CliArguments {
     std::string file;
     // In the order given; the verb reads and checks the values.
     std::vector<CliSetting> settings;
+    std::optional<std::string> service;  // HOST or HOST:PORT
 };
 
 struct CliParseResult {

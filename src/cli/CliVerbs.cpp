@@ -25,6 +25,8 @@ constexpr CliVerb kVerbs[] = {
     {"device-firmware", kScanOptions | kCliOptionPackage,
      "device-firmware [--folder DIR] [--json] [--package ROW [--converter ID] [--simulate[=FILE]]]",
      RunDeviceFirmwareVerb},
+    {"download", kCliOptionJson | kCliOptionFolder | kCliOptionService,
+     "download [--folder DIR] [--service HOST[:PORT]] [--json]", RunDownloadVerb},
 };
 
 }  // namespace

@@ -29,6 +29,7 @@ int RunExportVerb(const CliArguments& arguments, CliContext& context);
 int RunRestoreVerb(const CliArguments& arguments, CliContext& context);
 int RunWiegandVerb(const CliArguments& arguments, CliContext& context);
 int RunDeviceFirmwareVerb(const CliArguments& arguments, CliContext& context);
+int RunDownloadVerb(const CliArguments& arguments, CliContext& context);
 
 // Every verb of the program.
 [[nodiscard]] std::span<const CliVerb> CliVerbs();
