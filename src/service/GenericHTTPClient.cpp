@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <mutex>
 
@@ -36,15 +37,6 @@ bool IsLoopbackHost(std::string_view host)
     return host == "localhost" || host.starts_with("127.");
 }
 
-// Only plain host names and IPv4 addresses: anything else (user info, brackets, blanks)
-// could make the URL name another host than the one ParseUrl found.
-bool IsPlainHost(std::string_view host)
-{
-    return std::all_of(host.begin(), host.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
-               c == '_';
-    });
-}
 
 // What the callbacks of one transfer collect.
 struct Exchange {
@@ -60,7 +52,26 @@ struct Exchange {
     long long contentLength = 0;
     long long received = 0;
     std::atomic<double>* progress = nullptr;
+    // Stall watch: the bytes moved so far and when that count last changed. Real time:
+    // this guards a real socket, which no virtual clock can speed up.
+    long stallMs = 0;
+    curl_off_t moved = -1;
+    std::chrono::steady_clock::time_point lastMove;
 };
+
+int OnTransferInfo(void* user, curl_off_t downTotal, curl_off_t downNow, curl_off_t upTotal, curl_off_t upNow)
+{
+    (void)downTotal;
+    (void)upTotal;
+    auto& exchange = *static_cast<Exchange*>(user);
+    const auto now = std::chrono::steady_clock::now();
+    if (downNow + upNow != exchange.moved) {
+        exchange.moved = downNow + upNow;
+        exchange.lastMove = now;
+        return 0;
+    }
+    return now - exchange.lastMove > std::chrono::milliseconds(exchange.stallMs) ? 1 : 0;
+}
 
 // The decimal number in the ten characters after "Content-Length:", blanks before it allowed.
 long long ContentLengthOf(std::string_view headers)
@@ -156,8 +167,10 @@ CURLcode Perform(const std::string& host, const std::string& path, int port, con
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, timeouts.connectMs);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, timeouts.stallSeconds);
+    exchange.stallMs = timeouts.stallMs;
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnTransferInfo);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &exchange);
     // The proxy variables of the environment apply, except to the local machine.
     if (IsLoopbackHost(host)) {
         curl_easy_setopt(curl, CURLOPT_PROXY, "");
@@ -182,10 +195,18 @@ CURLcode Perform(const std::string& host, const std::string& path, int port, con
 
 bool ParseRequestUrl(std::string_view url, std::string& host, std::string& path)
 {
-    return GenericHTTPClient::ParseUrl(url, host, path) && IsPlainHost(host);
+    return GenericHTTPClient::ParseUrl(url, host, path) && IsPlainHostName(host);
 }
 
 }  // namespace
+
+bool IsPlainHostName(std::string_view host)
+{
+    return std::all_of(host.begin(), host.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+               c == '_';
+    });
+}
 
 bool HasStatus200(std::string_view responseHeaders)
 {

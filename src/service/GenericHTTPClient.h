@@ -10,8 +10,8 @@ namespace quorfw {
 // Limits of one request. The defaults keep a run from hanging on a dead server.
 struct HttpTimeouts {
     long connectMs = 30'000;
-    // A transfer that moves no byte for this long is given up.
-    long stallSeconds = 60;
+    // A transfer that moves no byte for this long is given up (checked about once a second).
+    long stallMs = 60'000;
 };
 
 // How a Download ended.
@@ -73,5 +73,9 @@ private:
 
 // True when the status line of raw response headers is a 200 of HTTP/1.1 or HTTP/1.0.
 [[nodiscard]] bool HasStatus200(std::string_view responseHeaders);
+
+// Only plain host names and IPv4 addresses (letters, digits, ".", "-", "_"): anything else
+// (user info, brackets, blanks) could make a URL name another host than the one meant.
+[[nodiscard]] bool IsPlainHostName(std::string_view host);
 
 }  // namespace quorfw

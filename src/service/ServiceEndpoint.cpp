@@ -22,7 +22,8 @@ std::optional<ServiceEndpoint> ParseServiceEndpoint(std::string_view text)
     }
     std::string parsedHost;
     std::string path;
-    if (!GenericHTTPClient::ParseUrl(host, parsedHost, path) || !path.empty() || parsedHost != host) {
+    if (!GenericHTTPClient::ParseUrl(host, parsedHost, path) || !path.empty() || parsedHost != host ||
+        !IsPlainHostName(host)) {
         return std::nullopt;
     }
     endpoint.host = std::string(host);

@@ -32,7 +32,7 @@ struct ServiceFaults {
     bool closeMidFile = false;     // files: the full length is announced, half is sent
     int slowMs = 0;                // every answer waits this long first
     // Reports whose line contains one of these texts are refused (500, SOAP fault).
-    std::vector<std::string> refuseReportsContaining;
+    std::vector<std::string> refuseReportsContaining = {};
 };
 
 // The update service on 127.0.0.1: GetFirmwareVersion answers with the address of the
