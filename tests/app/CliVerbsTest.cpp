@@ -17,6 +17,9 @@
 #include "common/Clock.h"
 #include "sim/StrictJson.h"
 #include "tests/app/SimulatedInstallationFixture.h"
+#include "tests/service/ServiceTestSupport.h"
+#include "app/LocalDateTime.h"
+#include "app/UpdateReport.h"
 
 namespace quorfw::test {
 namespace {
@@ -372,6 +375,50 @@ TEST_F(CliVerbsTest, DeviceFirmwareListsProgramsAndRefusesOtherScanners)
     EXPECT_EQ(Run({"device-firmware", "--simulate", "--folder", Folder(), "--package", "0"}), kExitUsage);
     EXPECT_NE(Err().find("module slot 0 holds 20050100005678"), std::string::npos) << Err();
     EXPECT_EQ(Err().find("Programming"), std::string::npos) << Err();
+}
+
+std::vector<nlohmann::json> JsonLines(const std::string& text)
+{
+    std::vector<nlohmann::json> events;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        events.push_back(nlohmann::json::parse(line));
+    }
+    return events;
+}
+
+TEST_F(CliVerbsTest, DownloadFetchesNewPackagesSendsReportsAndStoresTheTime)
+{
+    LocalService service;
+    service.files.Write("zq-3.qup", "package");
+    service.simulator.Offer("ZQ", "zq-3.qup");
+    WriteFile("UpdateLog-Report.txt", BuildReportLine(kUpdateServiceNamespace, "10030100000001", "tech", "3.0.4.20"));
+
+    ASSERT_EQ(Run({"download", "--service", "127.0.0.1:" + std::to_string(service.port), "--folder", Folder(), "--json"}),
+              kExitOk)
+        << Err();
+    const std::vector<nlohmann::json> events = JsonLines(Out());
+    ASSERT_GE(events.size(), 3u);
+    EXPECT_EQ(events.front(), (nlohmann::json{{"event", "request"}, {"code", "ZQ"}}));
+    EXPECT_EQ(events[events.size() - 2]["id"], kTextPackagesDownloaded);
+    const std::string output = Out();
+    const std::string lastLine = output.substr(output.rfind('\n', output.size() - 2) + 1);
+    EXPECT_EQ(lastLine, R"({"event":"result","ok":true,"downloadResult":1,"programUpdated":false,)"
+                                    R"("downloaded":["zq-3.qup"],"reportsSent":1,"reportsKept":0})" "\n");
+    std::ifstream file(std::filesystem::path(Folder()) / "zq-3.qup");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "package");
+    EXPECT_EQ(settings.ReadString("LastUpdate", ""), FormatLocalDateTime(clock.WallTime()));
+}
+
+TEST_F(CliVerbsTest, DownloadWithoutTheServiceSaysSoAndFails)
+{
+    const std::string service = "127.0.0.1:" + std::to_string(ClosedLoopbackPort());
+    EXPECT_EQ(Run({"download", "--service", service, "--folder", Folder()}), kExitFailed);
+    EXPECT_EQ(Out().find(LoadUiString(kTextServiceUnreachable)), 0u) << Out();
+    EXPECT_TRUE(ParseLocalDateTime(settings.ReadString("LastUpdate", "")));
+
+    EXPECT_EQ(Run({"download", "--service", "127.0.0.1:port", "--folder", Folder()}), kExitUsage);
+    EXPECT_NE(Err().find("--service"), std::string::npos);
 }
 
 }  // namespace
