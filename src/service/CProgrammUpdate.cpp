@@ -67,6 +67,10 @@ bool CProgrammUpdate::Install(const std::filesystem::path& updateFile)
 bool CProgrammUpdate::InstallEntry(const ProgramUpdateEntry& entry, const std::filesystem::path& target)
 {
     std::error_code ec;
+    // A folder of the program (the language files) is not a file an update replaces.
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(target, ec))) {
+        return false;
+    }
     // Written beside the target first and renamed into place, so the target is always
     // either the old or the whole new file, even if the program stops half-way.
     const std::filesystem::path temporary = programFolder_ / ("." + entry.name + ".quorfw-new");

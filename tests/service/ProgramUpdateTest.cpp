@@ -132,6 +132,12 @@ TEST_F(ProgramUpdateTest, NamesThatCouldLeaveTheProgramFolderAreRefused)
     EXPECT_FALSE(std::filesystem::exists("/escaped-quorfw"));
     EXPECT_EQ(ProgramFiles(), (std::vector<std::string>{"fine.txt", "fine.txt.old"}));
     EXPECT_EQ(program_.Read("fine.txt"), "ok");
+    // Nor does an entry replace a folder of the program.
+    std::filesystem::create_directories(program_ / "lang");
+    program_.Write("lang/en.lang", "texts");
+    EXPECT_FALSE(Install(EncodeProgramUpdate({{"lang", "a file"}})));
+    EXPECT_EQ(program_.Read("lang/en.lang"), "texts");
+    std::filesystem::remove_all(program_ / "lang");
     // Trailing NULs, as a writer padding the name may leave, are fine.
     EXPECT_TRUE(Install(std::string("\x80\x01\x00\x00\x00", 5) + RawEntry(Utf16("pad.txt") + std::string(4, '\0'), "p", 1)));
     EXPECT_EQ(program_.Read("pad.txt"), "p");
