@@ -1,11 +1,11 @@
 #include <algorithm>
 #include <mutex>
-#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "app/StartupFiles.h"
 #include "app/UiStrings.h"
+#include "cli/CliJson.h"
 #include "cli/CliPackageFolder.h"
 #include "cli/CliVerbs.h"
 #include "common/Clock.h"
@@ -19,11 +19,6 @@ namespace {
 
 constexpr int kBarWidth = 30;
 constexpr std::uint32_t kPollMs = 100;
-
-std::string Dump(const nlohmann::ordered_json& event)
-{
-    return event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
 
 const char* StatusName(DownloadStatus status)
 {
@@ -128,7 +123,7 @@ public:
     }
 
 private:
-    void Event(const nlohmann::ordered_json& event) { context_.out << Dump(event) << '\n' << std::flush; }
+    void Event(const CliJson& event) { context_.out << JsonLine(event) << '\n' << std::flush; }
 
     void DrawBar(int percent)
     {
@@ -214,7 +209,7 @@ int RunDownloadVerb(const CliArguments& arguments, CliContext& context)
     const bool programUpdated = run.ProgramUpdated();
     for (const std::uint32_t id : DownloadOutcomeMessages(result, programUpdated)) {
         if (arguments.json) {
-            context.out << Dump({{"event", "message"}, {"id", id}, {"text", LoadUiString(id)}}) << '\n';
+            context.out << JsonLine({{"event", "message"}, {"id", id}, {"text", LoadUiString(id)}}) << '\n';
         } else {
             context.out << LoadUiString(id) << '\n';
         }
@@ -227,14 +222,14 @@ int RunDownloadVerb(const CliArguments& arguments, CliContext& context)
     const ReportQueueResult reports = run.Reports();
     const std::vector<std::string> downloaded = observer.Downloaded();
     if (arguments.json) {
-        nlohmann::ordered_json event = {{"event", "result"},
+        CliJson event = {{"event", "result"},
                                         {"ok", result != -1},
                                         {"downloadResult", result},
                                         {"programUpdated", programUpdated},
                                         {"downloaded", downloaded},
                                         {"reportsSent", reports.sent},
                                         {"reportsKept", reports.kept}};
-        context.out << Dump(event) << '\n';
+        context.out << JsonLine(event) << '\n';
     } else {
         context.out << "Downloaded: " << downloaded.size();
         for (const std::string& name : downloaded) {
