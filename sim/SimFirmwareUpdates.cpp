@@ -39,9 +39,12 @@ void SimFirmwareUpdates::RegisterTransfers(SimStation& station)
     const bool isUnit = &station == &unit_;
     for (const std::uint8_t command : {kCmdTransferStart, kCmdTransferBlock, kCmdTransferEnd, kCmdImageCommit}) {
         station.Handle(command, [this, &receiver, address, isUnit](const BusMessage& request) -> std::optional<BusMessage> {
+            const bool wasVerified = receiver.ImageVerified();
             const auto answer = receiver.OnRequest(request);
             if (!answer)
                 return std::nullopt;
+            if (!wasVerified && receiver.ImageVerified())
+                justVerified_.push_back(address);
             // The unit reboots into its own firmware as soon as it has checked it.
             if (isUnit && request.Command() == kCmdTransferEnd && receiver.ImageVerified())
                 dueRestarts_.push_back(address);
@@ -68,13 +71,31 @@ void SimFirmwareUpdates::RegisterModuleRestarts(SimModule& module)
     });
 }
 
+std::uint32_t SimFirmwareUpdates::RestartDelayMs(std::uint32_t address) const
+{
+    if (unit_.Address() == address)
+        return unit_.Config().restartDelayMs;
+    for (const SimModule* module : modules_) {
+        if (module->Address() == address)
+            return module->Config().restartDelayMs;
+    }
+    return 0;
+}
+
 void SimFirmwareUpdates::ScheduleRestarts(std::uint64_t nowUs)
 {
+    const std::uint64_t nowMs = nowUs / 1000;
+    for (const std::uint32_t address : justVerified_)
+        verifiedAtMs_[address] = nowMs;
+    justVerified_.clear();
     for (const std::uint32_t address : dueRestarts_) {
+        const auto verified = verifiedAtMs_.find(address);
+        const std::uint64_t earliestMs =
+            verified != verifiedAtMs_.end() ? verified->second + RestartDelayMs(address) : nowMs;
         FaultRule down;
         down.type = FaultType::Restart;
         down.station = address;
-        down.fromMs = nowUs / 1000;
+        down.fromMs = std::max(nowMs, earliestMs);
         down.untilMs = down.fromMs + restartDownMs_;
         faults_.Add(down);
     }
@@ -84,8 +105,12 @@ void SimFirmwareUpdates::ScheduleRestarts(std::uint64_t nowUs)
 void SimFirmwareUpdates::Restarted(SimStation& station)
 {
     SimTransferReceiver* receiver = Receiver(station.Address());
-    if (receiver == nullptr || !receiver->ImageVerified())
+    if (receiver == nullptr)
         return;
+    if (!receiver->ImageVerified()) {
+        receiver->Abort();  // a power cycle loses a transfer in progress
+        return;
+    }
     const auto configuration = receiver->Configuration();
     std::uint32_t version = receiver->TakeVerifiedVersion().value_or(0);
     if (version == 0)

@@ -21,7 +21,9 @@ class SimUnit;
 // down window of the installation's restart time, after which the station has lost its
 // link key and identifies with the new version: the one written into the image's
 // configuration area or device container, else the station's `versionAfterUpdate` (unit
-// and keypad images carry none), else its old version.
+// and keypad images carry none), else its old version. A station with a `restartDelayMs`
+// goes on answering with its old firmware for that long after it verified the image, and
+// restarts then at the earliest.
 class SimFirmwareUpdates {
 public:
     static constexpr std::uint32_t kRestartOperand = 0xABCD0002;
@@ -31,7 +33,8 @@ public:
 
     // Restarts asked for by the requests handled so far start their down window now.
     void ScheduleRestarts(std::uint64_t nowUs);
-    // A station is back from a power cycle: it runs the image it verified before.
+    // A station is back from a power cycle: it runs the image it verified before; a
+    // transfer it was still taking in is lost.
     void Restarted(SimStation& station);
 
     // The receiver of the station with that address; null for unknown addresses.
@@ -42,6 +45,7 @@ public:
 private:
     void RegisterTransfers(SimStation& station);
     void RegisterModuleRestarts(SimModule& module);
+    [[nodiscard]] std::uint32_t RestartDelayMs(std::uint32_t address) const;
 
     SimUnit& unit_;
     std::vector<SimModule*> modules_;
@@ -50,6 +54,10 @@ private:
     std::map<std::uint32_t, SimTransferReceiver> receivers_;
     std::map<std::uint32_t, std::uint32_t> installs_;
     std::vector<std::uint32_t> dueRestarts_;
+    // Stations whose image was verified by the request being handled, and when each
+    // station's image was verified.
+    std::vector<std::uint32_t> justVerified_;
+    std::map<std::uint32_t, std::uint64_t> verifiedAtMs_;
 };
 
 }  // namespace quorfw

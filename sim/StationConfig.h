@@ -37,6 +37,9 @@ struct StationConfig {
     // The version the station comes back with after a firmware update whose image names
     // none (unit and keypad images); 0 keeps the old version.
     std::uint32_t versionAfterUpdate = 0;
+    // How long the station goes on running (and answering with) its old firmware after it
+    // has verified a new image, before it restarts into it; 0 restarts as soon as told.
+    std::uint32_t restartDelayMs = 0;
 
     friend bool operator==(const StationConfig&, const StationConfig&) = default;
 };

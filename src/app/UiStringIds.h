@@ -63,6 +63,8 @@ inline constexpr std::uint32_t kTextNothingSentNoUnit = 40022;
 inline constexpr std::uint32_t kTextDeviceFirmwareProgrammed = 40023;  // version
 inline constexpr std::uint32_t kTextDeviceFirmwareFailed = 40024;      // code
 inline constexpr std::uint32_t kTextDeviceFirmwareNoScanner = 40025;
+// Serial number, version: back with the new firmware, its saved settings not all taken.
+inline constexpr std::uint32_t kTextRestartSettingsLost = 40010;
 
 // String ids of the options dialog and the end of a download run.
 inline constexpr std::uint32_t kTextOptionsOk = 2111;

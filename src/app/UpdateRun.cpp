@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -56,6 +57,10 @@ private:
     struct Programmed {
         int row;
         std::string version;
+        // Its identity answered during the wait, with whatever version.
+        bool answered = false;
+        // Back with the programmed version, but its saved settings are not all written yet.
+        bool settingsOwed = false;
     };
 
     void CountSteps();
@@ -64,7 +69,12 @@ private:
     [[nodiscard]] bool TransferUnitImage(const SharedBytes& image);
     [[nodiscard]] bool ProgramModule(std::size_t slotIndex);
     void AwaitRestarts();
+    [[nodiscard]] bool AnyAwaited() const;
+    void AwaitModule(std::size_t slotIndex);
+    void AwaitUnit();
+    [[nodiscard]] bool BackWithProgrammedVersion(int row, const ModuleInfo& station);
     void CheckRestarts();
+    [[nodiscard]] Programmed* ProgrammedRow(int row);
     [[nodiscard]] bool Marked(int row) const;
     [[nodiscard]] ModuleInfo& Station(int row);
 
@@ -236,33 +246,84 @@ bool UpdateRun::ProgramModule(std::size_t slotIndex)
     return ok;
 }
 
-void UpdateRun::AwaitRestarts()
+UpdateRun::Programmed* UpdateRun::ProgrammedRow(int row)
+{
+    const auto found = std::find_if(programmed_.begin(), programmed_.end(),
+                                    [row](const Programmed& p) { return p.row == row; });
+    return found != programmed_.end() ? &*found : nullptr;
+}
+
+bool UpdateRun::AnyAwaited() const
+{
+    const BusSession& session = ctx_.session;
+    if (session.unit.present != 0 && session.unit.restartPending != 0) {
+        return true;
+    }
+    for (const ModuleInfo& slot : session.modules) {
+        if (slot.present != 0 && slot.restartPending != 0) {
+            return true;
+        }
+    }
+    return std::any_of(programmed_.begin(), programmed_.end(), [](const Programmed& p) { return p.settingsOwed; });
+}
+
+// A station that still answers with another version than the one just programmed has
+// not restarted yet: real stations go on running their old firmware for a moment after
+// the commit, and settings written then would be lost in the restart.
+bool UpdateRun::BackWithProgrammedVersion(int row, const ModuleInfo& station)
+{
+    Programmed* programmed = ProgrammedRow(row);
+    if (programmed == nullptr) {
+        return true;  // not programmed in this run: any answer will do
+    }
+    programmed->answered = true;
+    return station.version == VersionToInt(programmed->version);
+}
+
+void UpdateRun::AwaitModule(std::size_t slotIndex)
+{
+    BusSession& session = ctx_.session;
+    ModuleInfo& slot = session.modules[slotIndex];
+    const int row = static_cast<int>(slotIndex);
+    const auto slotNumber = static_cast<std::uint8_t>(slotIndex);
+    Programmed* programmed = ProgrammedRow(row);
+    const bool owed = programmed != nullptr && programmed->settingsOwed;
+    if (slot.present == 0 || (slot.restartPending == 0 && !owed)) {
+        return;
+    }
+    (void)session.AnnounceLinkKey(slotNumber);
+    if (slot.restartPending != 0) {
+        if (!Identify(session, slotNumber) || !BackWithProgrammedVersion(row, slot)) {
+            return;
+        }
+        slot.restartPending = 0;
+    }
+    const std::optional<bool> written = WriteBackSlotSettings(session, slotNumber);
+    if (programmed != nullptr) {
+        // Unanswered writes are sent again in the next round; the writes are idempotent.
+        programmed->settingsOwed = written.has_value() && !*written;
+    }
+}
+
+void UpdateRun::AwaitUnit()
 {
     BusSession& session = ctx_.session;
     ModuleInfo& unit = session.unit;
-    int pending = unit.present != 0 && unit.restartPending != 0 ? 1 : 0;
-    for (const ModuleInfo& slot : session.modules) {
-        pending += slot.present != 0 && slot.restartPending != 0 ? 1 : 0;
+    if (unit.present != 0 && unit.restartPending != 0 && Identify(session, kIdentifyUnit) &&
+        BackWithProgrammedVersion(kUnitRow, unit)) {
+        unit.restartPending = 0;
     }
+}
+
+void UpdateRun::AwaitRestarts()
+{
+    BusSession& session = ctx_.session;
     const std::uint64_t startMs = session.clock().NowMs();
     std::size_t next = 0;
     // A closed session answers nothing; waiting on would only spin.
-    while (pending > 0 && session.clock().NowMs() - startMs <= kRestartWaitMs && session.IsOpen()) {
-        const std::size_t slotIndex = kRestartSlotOrder[next++ % kRestartSlotOrder.size()];
-        ModuleInfo& slot = session.modules[slotIndex];
-        const auto slotNumber = static_cast<std::uint8_t>(slotIndex);
-        if (slot.present != 0 && slot.restartPending != 0) {
-            (void)session.AnnounceLinkKey(slotNumber);
-            if (Identify(session, slotNumber)) {
-                slot.restartPending = 0;
-                (void)ApplySlotSettings(session, slotNumber);
-                --pending;
-            }
-        }
-        if (unit.present != 0 && unit.restartPending != 0 && Identify(session, kIdentifyUnit)) {
-            unit.restartPending = 0;
-            --pending;
-        }
+    while (AnyAwaited() && session.clock().NowMs() - startMs <= kRestartWaitMs && session.IsOpen()) {
+        AwaitModule(kRestartSlotOrder[next++ % kRestartSlotOrder.size()]);
+        AwaitUnit();
     }
     ctx_.ShowRow(kUnitRow, true);
     for (int row = 0; row < kScannedModuleRows; ++row) {
@@ -275,9 +336,16 @@ void UpdateRun::CheckRestarts()
     for (const Programmed& programmed : programmed_) {
         const ModuleInfo& station = Station(programmed.row);
         RestartCheck check = RestartCheck::Verified;
-        if (station.restartPending != 0) {
+        if (station.restartPending != 0 && programmed.answered) {
+            // It answered, but never with the programmed version; its settings were kept back.
+            check = RestartCheck::OtherVersion;
+            ctx_.Log(kTextRestartOtherVersion, station.serial, VersionText(station.version), programmed.version);
+        } else if (station.restartPending != 0) {
             check = RestartCheck::NotBack;
             ctx_.Log(kTextRestartNotBack, station.serial);
+        } else if (programmed.settingsOwed) {
+            check = RestartCheck::NotBack;
+            ctx_.Log(kTextRestartSettingsLost, station.serial, VersionText(station.version));
         } else if (station.version != VersionToInt(programmed.version)) {
             check = RestartCheck::OtherVersion;
             ctx_.Log(kTextRestartOtherVersion, station.serial, VersionText(station.version), programmed.version);

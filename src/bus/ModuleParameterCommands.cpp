@@ -56,21 +56,26 @@ bool WriteModuleParameterWord(BusSession& session, std::uint32_t address, std::u
 
 bool ApplySlotSettings(BusSession& session, std::uint8_t slot)
 {
+    return WriteBackSlotSettings(session, slot).has_value();
+}
+
+std::optional<bool> WriteBackSlotSettings(BusSession& session, std::uint8_t slot)
+{
     if (slot >= BusSession::kModuleSlots) {
-        return false;
+        return std::nullopt;
     }
     const ModuleInfo& module = session.modules[slot];
     if (module.present == 0 || module.type == kModuleTypeKeypad || module.settingsValid == 0) {
-        return false;
+        return std::nullopt;
     }
     // Setting bytes hold parameters 208, 218, 270 and 256 in this order.
     const auto& bytes = module.settingBytes;
-    (void)WriteModuleParameter(session, module.address, kParameter270, bytes[2]);
-    (void)WriteModuleParameter(session, module.address, kParameter208, bytes[0]);
-    (void)WriteModuleParameter(session, module.address, kParameter218, bytes[1]);
-    (void)WriteModuleParameterWord(session, module.address, module.settingWord);
-    (void)WriteModuleParameter(session, module.address, kParameter256, bytes[3], true);
-    return true;
+    bool acknowledged = WriteModuleParameter(session, module.address, kParameter270, bytes[2]);
+    acknowledged = WriteModuleParameter(session, module.address, kParameter208, bytes[0]) && acknowledged;
+    acknowledged = WriteModuleParameter(session, module.address, kParameter218, bytes[1]) && acknowledged;
+    acknowledged = WriteModuleParameterWord(session, module.address, module.settingWord) && acknowledged;
+    acknowledged = WriteModuleParameter(session, module.address, kParameter256, bytes[3], true) && acknowledged;
+    return acknowledged;
 }
 
 }  // namespace quorfw

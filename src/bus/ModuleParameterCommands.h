@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace quorfw {
 
@@ -25,5 +26,9 @@ inline constexpr std::uint32_t kParameter270 = 270;
 // Only for a present slot 0-3 that is not a keypad and holds saved settings: false when the
 // slot does not qualify, true when the writes were sent (their answers are not examined).
 [[nodiscard]] bool ApplySlotSettings(BusSession& session, std::uint8_t slot);
+
+// The same writes, and whether every one of them was acknowledged; nothing when the slot
+// does not qualify. All five are sent even when one goes unanswered.
+[[nodiscard]] std::optional<bool> WriteBackSlotSettings(BusSession& session, std::uint8_t slot);
 
 }  // namespace quorfw

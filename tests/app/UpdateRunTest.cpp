@@ -290,5 +290,79 @@ TEST_F(UpdateRunTest, StationBackWithAnotherVersionIsFlagged)
     EXPECT_EQ(model->Cells(2).identity.version, "1.2.0.5");
 }
 
+// Stations that go on running their old firmware for a while after the commit: an identity
+// answer with the old version does not count as back, and the settings go to the new
+// firmware only.
+TEST_F(UpdateRunTest, StationStillOnItsOldVersionIsNotBackYet)
+{
+    constexpr std::uint32_t kSlot3Address = 0x70123457;
+    const struct {
+        const char* what;
+        std::uint32_t address;
+        int row;
+        std::uint32_t delayMs;
+        PackageVersions versions;
+        std::size_t settingWrites;
+    } cases[] = {
+        // Slots 0 and 3 are programmed; slot 3 is asked for first, right after its transfer.
+        {"scanner in slot 3", kSlot3Address, 3, 300, {"2.5.3.10", "6.4.10.0", "3.0.4.19", "1.2.0.5"}, 5},
+        // The unit's transfer is followed by a 2 s wait for any frame; it restarts later still.
+        {"unit", kUnitAddress, kUnitRow, 2500, {"2.5.4.0", "6.4.9.1", "3.0.4.19", "1.2.0.5"}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        InstallationConfig config = InstallationConfig::Default();
+        StationConfig slot3 = config.modules[0];
+        slot3.address = kSlot3Address;
+        slot3.serial = "20050100005679";
+        config.modules.push_back(slot3);
+        StationConfig& station = c.row == kUnitRow ? config.unit : config.modules[static_cast<std::size_t>(c.row)];
+        station.restartDelayMs = c.delayMs;
+        Serve(config);
+        host = RecordingHost{};
+        ASSERT_TRUE(ScanThenUpdate(c.versions));
+
+        const FaultRule* restart = nullptr;
+        for (const FaultRule& rule : installation->Faults().Rules()) {
+            restart = rule.type == FaultType::Restart && rule.station == c.address ? &rule : restart;
+        }
+        ASSERT_NE(restart, nullptr);
+        std::uint64_t transferEndUs = 0;
+        for (const std::uint8_t command : {kCmdTransferEnd, kCmdImageCommit}) {
+            for (const SimRequestRecord& record : RequestsWith(command)) {
+                transferEndUs = record.station == c.address ? std::max(transferEndUs, record.timeUs) : transferEndUs;
+            }
+        }
+        // It was asked for its identity while it still ran the old firmware, and again later.
+        std::size_t before = 0;
+        std::size_t after = 0;
+        for (const SimRequestRecord& record : RequestsWith(kCmdIdentity)) {
+            if (record.station == c.address && record.timeUs > transferEndUs) {
+                before += record.timeUs < restart->fromMs * 1000 ? 1 : 0;
+                after += record.timeUs >= restart->untilMs * 1000 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(before, 0u);
+        EXPECT_GT(after, 0u);
+        EXPECT_EQ(RequestsAfter(kCmdParameterWrite, c.address, transferEndUs), c.settingWrites);
+        EXPECT_EQ(RequestsAfter(kCmdParameterWrite, c.address, restart->untilMs * 1000), c.settingWrites);
+        EXPECT_EQ(host.restartChecks[c.row], RestartCheck::Verified);
+        EXPECT_FALSE(host.Logged(kTextRestartOtherVersion));
+    }
+}
+
+// One that never gets past its old version within the wait keeps its settings and is flagged.
+TEST_F(UpdateRunTest, StationOnItsOldVersionForTheWholeWaitGetsNoSettings)
+{
+    InstallationConfig config = InstallationConfig::Default();
+    config.modules[1].restartDelayMs = 60'000;
+    Serve(config);
+    ASSERT_TRUE(ScanThenUpdate(PackageVersions{"2.5.3.10", "6.4.9.1", "3.0.4.20", "1.2.0.5"}));
+    EXPECT_EQ(host.restartChecks[1], RestartCheck::OtherVersion);
+    EXPECT_TRUE(RequestsWith(kCmdParameterWrite).empty());
+    EXPECT_EQ(model->Cells(1).identity.version, "3.0.4.19");
+    EXPECT_EQ(host.messages, std::vector<std::uint32_t>{kTextUpdateDone});
+}
+
 }  // namespace
 }  // namespace quorfw::test
