@@ -33,6 +33,10 @@ struct RowCells {
     std::string state;
     bool availabilityVisible = false;
     RestartCheck restartCheck = RestartCheck::None;
+    // Bus address and type of the station the identity cells were last filled from (0 when
+    // not known). The grid has no cells for them; the command line lists them.
+    std::uint32_t address = 0;
+    std::uint32_t type = 0;
 };
 
 // What the main window holds, without the window: the displayed installation, the package

@@ -49,10 +49,14 @@ void ScanUpdateContext::ShowRow(int row, bool visible)
             cells.identity.serial = session.unit.serial;
             cells.identity.version = VersionText(session.unit.version);
             cells.identity.hasName = false;
+            cells.address = session.unit.address;
+            cells.type = session.unit.type;
         } else if (row >= 0 && row < static_cast<int>(BusSession::kModuleSlots)) {
             const ModuleInfo& slot = session.modules[static_cast<std::size_t>(row)];
             cells.identity.serial = slot.serial;
             cells.identity.version = VersionText(slot.version);
+            cells.address = slot.address;
+            cells.type = slot.type;
             if ((slot.information[kNameFlagsOffset] & kHasNameBit) != 0) {
                 cells.identity.hasName = true;
                 cells.identity.name = slot.moduleName;

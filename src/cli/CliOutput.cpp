@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iomanip>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,8 @@ namespace {
 
 struct RowView {
     int row = kUnitRow;
-    std::string address;
-    std::uint32_t type = 0;
+    std::string address;  // empty when not known
+    std::optional<std::uint32_t> type;
     std::string version;
     std::string serial;
     std::string name;
@@ -45,21 +46,44 @@ const char* RestartWord(RestartCheck check)
     return "";
 }
 
+// The row's identity cells were filled in this run and show a station.
+bool ShownThisRun(const RowCells& cells)
+{
+    return cells.identityVisible && (!cells.identity.serial.empty() || !cells.identity.version.empty());
+}
+
+// What the window shows: the rows the scan filled in, also when the run ended before the
+// installation was taken over (no package fits), and the rows of the displayed installation.
+bool Listed(const MainModel& model, int row)
+{
+    const bool displayed = row == kUnitRow || row < model.displayed.moduleCount;
+    return ShownThisRun(model.Cells(row)) || (displayed && model.displayed.Row(row).present != 0);
+}
+
 RowView ViewOf(const MainModel& model, int row)
 {
     const ModuleInfo& info = model.displayed.Row(row);
     const RowCells& cells = model.Cells(row);
     RowView view;
     view.row = row;
-    view.address = HexAddress(info.address);
-    view.type = info.type;
+    // Every run takes the unit over into the displayed installation, with its type refined
+    // by its information block. Module rows are taken over only once a package fits; until
+    // then the station the cells were filled from is the one the bus holds now, and the
+    // displayed row may still be that of an earlier scan.
+    if (row != kUnitRow && ShownThisRun(cells) && cells.address != 0) {
+        view.address = HexAddress(cells.address);
+        view.type = cells.type;
+    } else if (info.present != 0) {
+        view.address = HexAddress(info.address);
+        view.type = info.type;
+    }
     // What the grid shows: after an update, what the station reported once it was back.
     view.version = cells.identity.version;
     view.serial = cells.identity.serial.empty() ? info.serial : cells.identity.serial;
     view.name = cells.identity.hasName ? cells.identity.name : std::string();
     view.available = cells.available;
     view.state = cells.state;
-    view.offered = model.displayed.UpdateOffered(row);
+    view.offered = info.present != 0 && model.displayed.UpdateOffered(row);
     view.restart = cells.restartCheck;
     return view;
 }
@@ -67,9 +91,8 @@ RowView ViewOf(const MainModel& model, int row)
 std::vector<RowView> ModuleRows(const MainModel& model)
 {
     std::vector<RowView> rows;
-    const int count = std::clamp<int>(model.displayed.moduleCount, 0, kScannedModuleRows);
-    for (int row = 0; row < count; ++row) {
-        if (model.displayed.Row(row).present != 0) {
+    for (int row = 0; row < kScannedModuleRows; ++row) {
+        if (Listed(model, row)) {
             rows.push_back(ViewOf(model, row));
         }
     }
@@ -82,8 +105,8 @@ CliJson RowJson(const RowView& view)
     if (view.row != kUnitRow) {
         json["slot"] = view.row;
     }
-    json["address"] = view.address;
-    json["type"] = view.type;
+    json["address"] = view.address.empty() ? CliJson() : CliJson(view.address);
+    json["type"] = view.type ? CliJson(*view.type) : CliJson();
     json["version"] = view.version;
     json["serial"] = view.serial;
     json["name"] = view.name;
@@ -97,7 +120,8 @@ CliJson RowJson(const RowView& view)
 void WriteRowText(std::ostream& out, const RowView& view)
 {
     out << std::left << std::setw(6) << (view.row == kUnitRow ? std::string("unit") : std::to_string(view.row))
-        << std::setw(12) << view.address << std::setw(6) << view.type << std::setw(16) << view.serial
+        << std::setw(12) << (view.address.empty() ? "-" : view.address) << std::setw(6)
+        << (view.type ? std::to_string(*view.type) : std::string("-")) << std::setw(16) << view.serial
         << std::setw(12) << (view.version.empty() ? "-" : view.version) << std::setw(12)
         << (view.available.empty() ? "-" : view.available) << std::setw(8) << (view.offered ? "yes" : "no")
         << std::setw(20) << (view.state.empty() ? "-" : view.state);
@@ -120,7 +144,7 @@ std::string PackageFile(const MainModel& model, int itemData)
 
 void WriteInstallationText(std::ostream& out, const MainModel& model)
 {
-    const bool unitPresent = model.displayed.unit.present != 0;
+    const bool unitPresent = Listed(model, kUnitRow);
     const std::vector<RowView> modules = ModuleRows(model);
     if (!unitPresent && modules.empty()) {
         out << "No station found.\n";
@@ -150,7 +174,7 @@ void WriteInstallationText(std::ostream& out, const MainModel& model)
 
 void WriteInstallationJson(CliJson& json, const MainModel& model)
 {
-    json["unit"] = model.displayed.unit.present != 0 ? RowJson(ViewOf(model, kUnitRow)) : CliJson();
+    json["unit"] = Listed(model, kUnitRow) ? RowJson(ViewOf(model, kUnitRow)) : CliJson();
     CliJson& modules = json["modules"] = CliJson::array();
     for (const RowView& view : ModuleRows(model)) {
         modules.push_back(RowJson(view));

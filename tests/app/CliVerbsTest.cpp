@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <nlohmann/json.hpp>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -208,6 +210,49 @@ TEST_F(CliVerbsTest, ScanJsonDescribesTheInstallation)
     EXPECT_EQ(StringAt(keypad, "state"), LoadUiString(kTextUpdateOffered));
     EXPECT_EQ(scan.value("packages", Json::array()).size(), 1u);
     EXPECT_EQ(scan.value("selected", -1), 0);
+}
+
+// A technician scans before any package is there: every station the scan found is listed,
+// and the run still ends as failed because no package fits.
+TEST_F(CliVerbsTest, StationsAreListedWhenNoPackageFits)
+{
+    const std::vector<std::string> serials = {"10030100001234", "20050100005678", "20060100009012",
+                                              "30070100003456"};
+    for (const char* verb : {"scan", "update"}) {
+        SCOPED_TRACE(verb);
+        EXPECT_EQ(Run({verb, "--simulate", "--folder", Folder()}), kExitFailed) << Err();
+        for (const std::string& serial : serials) {
+            EXPECT_NE(Out().find(serial), std::string::npos) << Out();
+        }
+        EXPECT_NE(Out().find("2     0x80345678  7     30070100003456  1.2.0.5"), std::string::npos) << Out();
+        EXPECT_NE(Out().find("No package fits every station found."), std::string::npos);
+
+        ASSERT_EQ(Run({verb, "--simulate", "--folder", Folder(), "--json"}), kExitFailed) << Err();
+        std::istringstream lines(Out());
+        std::string line;
+        std::string last;
+        while (std::getline(lines, line)) {
+            last = line;
+        }
+        const nlohmann::json result = nlohmann::json::parse(last, nullptr, false);
+        ASSERT_TRUE(result.is_object()) << last;
+        EXPECT_EQ(result.value("ok", true), false);
+        ASSERT_TRUE(result["unit"].is_object()) << last;
+        EXPECT_EQ(result["unit"].value("serial", ""), serials[0]);
+        EXPECT_EQ(result["unit"].value("type", 0), 3);
+        const nlohmann::json& modules = result["modules"];
+        ASSERT_TRUE(modules.is_array()) << last;
+        ASSERT_EQ(modules.size(), 3u) << last;
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(modules[i].value("slot", -1), static_cast<int>(i));
+            EXPECT_EQ(modules[i].value("serial", ""), serials[i + 1]);
+            EXPECT_EQ(modules[i].value("offered", true), false);
+        }
+        EXPECT_EQ(modules[1].value("address", ""), "0x50234567");
+        EXPECT_EQ(modules[1].value("version", ""), "3.0.4.19");
+        EXPECT_EQ(modules[2].value("type", 0), 7);
+        EXPECT_TRUE(result["packages"].empty());
+    }
 }
 
 TEST_F(CliVerbsTest, UpdateJsonStreamsEventsAndEndsWithCheckedRows)
