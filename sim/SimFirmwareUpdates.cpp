@@ -102,7 +102,7 @@ void SimFirmwareUpdates::ScheduleRestarts(std::uint64_t nowUs)
     dueRestarts_.clear();
 }
 
-void SimFirmwareUpdates::Restarted(SimStation& station)
+void SimFirmwareUpdates::Restarted(SimStation& station, std::uint64_t atMs)
 {
     SimTransferReceiver* receiver = Receiver(station.Address());
     if (receiver == nullptr)
@@ -121,6 +121,19 @@ void SimFirmwareUpdates::Restarted(SimStation& station)
     if (station.role() == SimStation::Role::Module)
         static_cast<SimModule&>(station).InstallFirmware(version, configuration);
     ++installs_[station.Address()];
+    Install& install = lastInstall_[station.Address()];
+    install.atMs = atMs;
+    install.image = receiver->Unpacked();
+    install.informationOffset.reset();
+    if (!configuration.empty())
+        install.informationOffset = static_cast<std::size_t>(configuration.data() - receiver->Unpacked().data());
+    install.version = version;
+}
+
+const SimFirmwareUpdates::Install* SimFirmwareUpdates::LastInstall(std::uint32_t address) const
+{
+    const auto found = lastInstall_.find(address);
+    return found == lastInstall_.end() ? nullptr : &found->second;
 }
 
 SimTransferReceiver* SimFirmwareUpdates::Receiver(std::uint32_t address)

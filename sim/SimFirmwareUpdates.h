@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "sim/SimTransferReceiver.h"
@@ -33,9 +34,20 @@ public:
 
     // Restarts asked for by the requests handled so far start their down window now.
     void ScheduleRestarts(std::uint64_t nowUs);
-    // A station is back from a power cycle: it runs the image it verified before; a
+    // A station is back from a power cycle at atMs: it runs the image it verified before; a
     // transfer it was still taking in is lost.
-    void Restarted(SimStation& station);
+    void Restarted(SimStation& station, std::uint64_t atMs);
+
+    // What a station last restarted into: when (installation time), the unpacked image,
+    // where that image keeps the information block the tool wrote (if anywhere), and the
+    // version it identifies with since.
+    struct Install {
+        std::uint64_t atMs = 0;
+        std::vector<std::uint8_t> image;
+        std::optional<std::size_t> informationOffset;
+        std::uint32_t version = 0;
+    };
+    [[nodiscard]] const Install* LastInstall(std::uint32_t address) const;
 
     // The receiver of the station with that address; null for unknown addresses.
     [[nodiscard]] SimTransferReceiver* Receiver(std::uint32_t address);
@@ -53,6 +65,7 @@ private:
     std::uint32_t restartDownMs_;
     std::map<std::uint32_t, SimTransferReceiver> receivers_;
     std::map<std::uint32_t, std::uint32_t> installs_;
+    std::map<std::uint32_t, Install> lastInstall_;
     std::vector<std::uint32_t> dueRestarts_;
     // Stations whose image was verified by the request being handled, and when each
     // station's image was verified.

@@ -111,12 +111,12 @@ void SimInstallation::AdvanceTo(std::uint64_t nowUs)
         if (faults_.AppliesTo(edge.rule, unit_->Address())) {
             unit_->Restart();
             commands_->UnitRestarted(edge.timeMs * 1000);
-            firmware_->Restarted(*unit_);
+            firmware_->Restarted(*unit_, edge.timeMs);
         }
         for (const std::unique_ptr<SimModule>& m : modules_) {
             if (faults_.AppliesTo(edge.rule, m->Address())) {
                 m->Restart();
-                firmware_->Restarted(*m);
+                firmware_->Restarted(*m, edge.timeMs);
             }
         }
     }

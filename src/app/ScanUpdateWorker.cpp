@@ -122,9 +122,11 @@ void ScanRun::Run()
         return;
     }
     if (!sameInstallation) {
-        // The bus holds another installation than the one the user chose from: show it,
-        // program nothing.
-        End(true);
+        // The bus holds another installation than the one the user chose from (a station
+        // exchanged, or one that did not answer this time): show it, program nothing, and
+        // do not call that a completed update.
+        ctx_.Log(kTextInstallationChanged);
+        End(false);
         return;
     }
     End(RunUpdate(ctx_, working_));

@@ -65,6 +65,8 @@ inline constexpr std::uint32_t kTextDeviceFirmwareFailed = 40024;      // code
 inline constexpr std::uint32_t kTextDeviceFirmwareNoScanner = 40025;
 // Serial number, version: back with the new firmware, its saved settings not all taken.
 inline constexpr std::uint32_t kTextRestartSettingsLost = 40010;
+// The update's scan found another installation than the one shown; nothing was programmed.
+inline constexpr std::uint32_t kTextInstallationChanged = 40011;
 
 // String ids of the options dialog and the end of a download run.
 inline constexpr std::uint32_t kTextOptionsOk = 2111;

@@ -174,7 +174,6 @@ bool UpdateRun::ProgramUnit()
     }
     if (ok) {
         SetUpdateState(ctx_.model, host, kUnitRow, UpdateState::Done, session.transferDuration);
-        ctx_.Report(unit.serial, version);
         ctx_.Log(kTextUnitUpdated, version);
         done_ = kUnitSteps;
         // Awaited like a module, so that its version is read back after its restart.
@@ -235,7 +234,6 @@ bool UpdateRun::ProgramModule(std::size_t slotIndex)
     const bool ok = code == kProgramOk;
     if (ok) {
         SetUpdateState(ctx_.model, host, row, UpdateState::Done, session.transferDuration);
-        ctx_.Report(slot.serial, version);
         ctx_.Log(kTextModuleUpdated, version);
         done_ += kModuleSteps;
         programmed_.push_back({row, version});
@@ -346,11 +344,16 @@ void UpdateRun::CheckRestarts()
         } else if (programmed.settingsOwed) {
             check = RestartCheck::NotBack;
             ctx_.Log(kTextRestartSettingsLost, station.serial, VersionText(station.version));
+            ctx_.Report(station.serial, programmed.version);  // it does run the new version
         } else if (station.version != VersionToInt(programmed.version)) {
             check = RestartCheck::OtherVersion;
             ctx_.Log(kTextRestartOtherVersion, station.serial, VersionText(station.version), programmed.version);
         } else {
             ctx_.Log(kTextRestartVerified, station.serial, VersionText(station.version));
+            // The report tells the update service what the station runs now, so it is written
+            // only once the station has said so; a transfer the station never took (a lost
+            // end or restart request) must not be reported as an update.
+            ctx_.Report(station.serial, programmed.version);
         }
         ctx_.model.Cells(programmed.row).restartCheck = check;
         ctx_.host.SetRestartCheck(programmed.row, check);

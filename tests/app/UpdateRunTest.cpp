@@ -177,19 +177,61 @@ TEST_F(UpdateRunTest, ModuleSilentForTwentySecondsKeepsItsFlagAndTheRunSucceeds)
     EXPECT_LT(waitedMs, 40'000u);
 }
 
-TEST_F(UpdateRunTest, ExchangedModuleProgramsNothingAndShowsTheNewInstallation)
+// The update's scan finds another installation than the one shown: a module exchanged, or
+// one that does not answer this time. Nothing is programmed, the new installation is shown,
+// and the run does not call that a completed update.
+TEST_F(UpdateRunTest, AnotherInstallationProgramsNothingAndFails)
 {
-    AddPackage("p.qup", InstallationManifest(PackageVersions{}));
-    ASSERT_TRUE(Scan());
-    InstallationConfig exchanged = InstallationConfig::Default();
-    exchanged.modules[0].address = 0x70999999;
-    Serve(exchanged);
-    host = RecordingHost{};
-    ASSERT_TRUE(Update());
-    EXPECT_TRUE(TransferStarts().empty());
-    EXPECT_TRUE(host.steps.empty());
-    EXPECT_EQ(model->displayed.modules[0].address, 0x70999999u);
-    EXPECT_EQ(host.messages, std::vector<std::uint32_t>{kTextUpdateDone});
+    for (const bool exchanged : {true, false}) {
+        SCOPED_TRACE(exchanged ? "module exchanged" : "keypad silent during the update's scan");
+        Serve(InstallationConfig::Default());
+        AddPackage("p.qup", InstallationManifest(PackageVersions{}));
+        host = RecordingHost{};
+        ASSERT_TRUE(Scan());
+        if (exchanged) {
+            InstallationConfig config = InstallationConfig::Default();
+            config.modules[0].address = 0x70999999;
+            Serve(config);
+        } else {
+            FaultRule silence;
+            silence.type = FaultType::Silence;
+            silence.station = kKeypadAddress;
+            silence.fromMs = InstallationMs();
+            silence.untilMs = silence.fromMs + 600'000;
+            installation->Faults().Add(silence);
+        }
+        host = RecordingHost{};
+        installation->ClearLogs();
+        EXPECT_FALSE(Update());
+        EXPECT_TRUE(TransferStarts().empty());
+        EXPECT_TRUE(host.steps.empty());
+        EXPECT_TRUE(host.Logged(kTextInstallationChanged));
+        EXPECT_EQ(host.messages, std::vector<std::uint32_t>{kTextUpdateFailedMessage});
+        if (exchanged) {
+            EXPECT_EQ(model->displayed.modules[0].address, 0x70999999u);
+        } else {
+            EXPECT_EQ(model->displayed.modules[2].present, 0);
+        }
+    }
+}
+
+// A unit transfer whose end never reached the unit still counts as sent, but the unit never
+// restarts into the image: it is flagged, and no report says it was updated.
+TEST_F(UpdateRunTest, StationThatNeverTookItsImageIsNotReported)
+{
+    FaultRule refuse;
+    refuse.type = FaultType::Refuse;
+    refuse.station = kUnitAddress;
+    refuse.command = kCmdTransferEnd;
+    installation->Faults().Add(refuse);
+    ASSERT_TRUE(ScanThenUpdate(PackageVersions{"2.5.4.0", "6.4.10.0", "3.0.4.19", "1.2.0.5"}));
+    EXPECT_EQ(installation->Firmware().Installs(kUnitAddress), 0u);
+    EXPECT_EQ(host.restartChecks[kUnitRow], RestartCheck::OtherVersion);
+    EXPECT_EQ(host.restartChecks[0], RestartCheck::Verified);
+    const std::string report = ReadFile("UpdateLog-Report.txt");
+    EXPECT_EQ(report.find("10030100001234"), std::string::npos) << report;
+    EXPECT_NE(report.find("<barcode>20050100005678</barcode>"), std::string::npos) << report;
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;
 }
 
 TEST_F(UpdateRunTest, ReportLinesInProgrammingOrder)
