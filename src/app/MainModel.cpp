@@ -67,7 +67,8 @@ MainModel::StartResult MainModel::StartOperation(bool mode, std::uint32_t ownAdd
     BusSession* session = nullptr;
     {
         std::lock_guard lock(sessionMutex_);
-        session_ = std::make_unique<BusSession>(transport_, clock_);
+        session_ = sessionSeed ? std::make_unique<BusSession>(transport_, clock_, (*sessionSeed)++)
+                               : std::make_unique<BusSession>(transport_, clock_);
         session_->link.state.store(kStateOpen);
         session_->link.announcementAddress = 0;
         session_->link.ownAddress = ownAddress;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,9 @@ public:
     std::string userName;
     bool downgradeAllowed = false;
     std::vector<UpdateFile> packages;
+    // Seeds the link's dice of each operation's session, counting up per operation, so that
+    // a run on the simulated bus can be repeated; unset, each session draws its own seed.
+    std::optional<std::uint32_t> sessionSeed;
 
     // --- What the window shows. ---
     DisplayedInstallation displayed;

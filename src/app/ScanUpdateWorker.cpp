@@ -50,6 +50,14 @@ std::string SerialFromInformation(const ModuleInfo& slot)
     return std::string(first, last);
 }
 
+bool SameUnit(const ModuleInfo& shown, const ModuleInfo& found)
+{
+    if ((shown.present != 0) != (found.present != 0)) {
+        return false;
+    }
+    return shown.present == 0 || shown.address == found.address;
+}
+
 class ScanRun {
 public:
     ScanRun(MainModel& model, UpdateHost& host, BusSession& session) : ctx_(model, host, session) {}
@@ -86,6 +94,8 @@ void ScanRun::Run()
         SetWorkingPackage(model.SelectedItemData());
     }
     ClearSessionInstallation();
+    // What the user saw before this scan takes the unit over into the display.
+    const ModuleInfo shownUnit = model.displayed.unit;
 
     bool scanOk = Discover();
     session.clock().SleepMs(kAfterDiscoveryPauseMs);
@@ -110,7 +120,11 @@ void ScanRun::Run()
         return;
     }
 
-    const bool sameInstallation = SameInstallation(model, session);
+    // The comparison of the unit rows holds by now in any case; an update must also find
+    // the unit the user saw, or it would program the modules of an installation whose
+    // marked unit went missing and call that complete.
+    const bool sameInstallation =
+        SameInstallation(model, session) && (!model.operationMode || SameUnit(shownUnit, session.unit));
     ChoosePackage(sameInstallation);
     ShowInstallation();
 

@@ -182,20 +182,22 @@ TEST_F(UpdateRunTest, ModuleSilentForTwentySecondsKeepsItsFlagAndTheRunSucceeds)
 // and the run does not call that a completed update.
 TEST_F(UpdateRunTest, AnotherInstallationProgramsNothingAndFails)
 {
-    for (const bool exchanged : {true, false}) {
-        SCOPED_TRACE(exchanged ? "module exchanged" : "keypad silent during the update's scan");
+    enum class Change { ModuleExchanged, KeypadSilent, UnitSilent };
+    for (const Change change : {Change::ModuleExchanged, Change::KeypadSilent, Change::UnitSilent}) {
+        SCOPED_TRACE(static_cast<int>(change));
         Serve(InstallationConfig::Default());
         AddPackage("p.qup", InstallationManifest(PackageVersions{}));
         host = RecordingHost{};
         ASSERT_TRUE(Scan());
-        if (exchanged) {
+        if (change == Change::ModuleExchanged) {
             InstallationConfig config = InstallationConfig::Default();
             config.modules[0].address = 0x70999999;
             Serve(config);
         } else {
+            // Silent through the update's scan and beyond.
             FaultRule silence;
             silence.type = FaultType::Silence;
-            silence.station = kKeypadAddress;
+            silence.station = change == Change::KeypadSilent ? kKeypadAddress : kUnitAddress;
             silence.fromMs = InstallationMs();
             silence.untilMs = silence.fromMs + 600'000;
             installation->Faults().Add(silence);
@@ -207,10 +209,10 @@ TEST_F(UpdateRunTest, AnotherInstallationProgramsNothingAndFails)
         EXPECT_TRUE(host.steps.empty());
         EXPECT_TRUE(host.Logged(kTextInstallationChanged));
         EXPECT_EQ(host.messages, std::vector<std::uint32_t>{kTextUpdateFailedMessage});
-        if (exchanged) {
-            EXPECT_EQ(model->displayed.modules[0].address, 0x70999999u);
-        } else {
-            EXPECT_EQ(model->displayed.modules[2].present, 0);
+        switch (change) {
+        case Change::ModuleExchanged: EXPECT_EQ(model->displayed.modules[0].address, 0x70999999u); break;
+        case Change::KeypadSilent: EXPECT_EQ(model->displayed.modules[2].present, 0); break;
+        case Change::UnitSilent: EXPECT_EQ(model->displayed.unit.present, 0); break;
         }
     }
 }

@@ -390,6 +390,7 @@ public:
                 continue;
             }
             written[m.Operand1()] = data.size() >= 4 ? ReadLe32(data.data()) : data[0];
+            if (std::getenv("CAMPAIGN_DEBUG")) std::fprintf(stderr, "write %u len %zu = %u at %llu (install %llu)\n", m.Operand1(), data.size(), written[m.Operand1()], (unsigned long long)record.timeUs/1000, (unsigned long long)install->atMs);
         }
         for (const auto& [number, value] : expected) {
             const auto found = written.find(number);
@@ -593,6 +594,7 @@ Outcome Campaign::Run(std::uint64_t seed, const FaultScript& script) const
         model.converters = {SimConverter::kId};
         model.converterIndex = 0;
         model.packages = LoadPackageFolder(folder_);
+        model.sessionSeed = static_cast<std::uint32_t>(SimRandom(seed).Fork(0x5E55).Next());
 
         const auto finish = [&](Outcome::Kind kind, std::string reason) {
             outcome.kind = kind;
