@@ -15,7 +15,9 @@
 #include "bus/BusSession.h"
 #include "bus/FrameCodec.h"
 #include "bus/ModuleIdentity.h"
+#include "common/LittleEndian.h"
 #include "packages/VersionNumber.h"
+#include "programming/SettingsMerge.h"
 
 namespace quorfw {
 
@@ -50,12 +52,50 @@ std::string SerialFromInformation(const ModuleInfo& slot)
     return std::string(first, last);
 }
 
-bool SameUnit(const ModuleInfo& shown, const ModuleInfo& found)
+// The module settings the update writes back after the restart, as the information block
+// holds them.
+bool SameSettings(const ModuleInfo& shown, const ModuleInfo& found)
 {
-    if ((shown.present != 0) != (found.present != 0)) {
+    for (const std::size_t offset : {infofield::kParameter208, infofield::kParameter218, infofield::kParameter256,
+                                     infofield::kParameter270}) {
+        if (shown.information[offset] != found.information[offset]) {
+            return false;
+        }
+    }
+    const auto word = [](const ModuleInfo& m) { return ReadLe32(&m.information[infofield::kParameter112]); };
+    return word(shown) == word(found);
+}
+
+bool SameStation(const ModuleInfo& shown, const ModuleInfo& found)
+{
+    return found.present != 0 && found.address == shown.address && found.type == shown.type &&
+           found.serial == shown.serial && found.version == shown.version && SameSettings(shown, found);
+}
+
+// An update programs what the user saw, so the scan before it must find exactly that again:
+// the unit, and every module shown at the same address with the same type, serial number
+// and version, and the same settings to write back. An answer damaged on the bus can pass its
+// 8-bit checksum; a station read differently by the two scans is not taken to be the one
+// that was shown.
+bool SameStations(const DisplayedInstallation& shown, const BusSession& session)
+{
+    if ((shown.unit.present != 0) != (session.unit.present != 0) ||
+        (shown.unit.present != 0 && !SameStation(shown.unit, session.unit))) {
         return false;
     }
-    return shown.present == 0 || shown.address == found.address;
+    const std::int32_t rows = std::clamp<std::int32_t>(shown.moduleCount, 0, BusSession::kModuleSlots);
+    for (std::int32_t row = 0; row < rows; ++row) {
+        const ModuleInfo& module = shown.modules[static_cast<std::size_t>(row)];
+        if (module.present == 0) {
+            continue;
+        }
+        const bool found = std::any_of(session.modules.begin(), session.modules.end(),
+                                       [&](const ModuleInfo& slot) { return SameStation(module, slot); });
+        if (!found) {
+            return false;
+        }
+    }
+    return true;
 }
 
 class ScanRun {
@@ -94,8 +134,8 @@ void ScanRun::Run()
         SetWorkingPackage(model.SelectedItemData());
     }
     ClearSessionInstallation();
-    // What the user saw before this scan takes the unit over into the display.
-    const ModuleInfo shownUnit = model.displayed.unit;
+    // What the user saw, before this scan writes into the display.
+    const DisplayedInstallation shown = model.displayed;
 
     bool scanOk = Discover();
     session.clock().SleepMs(kAfterDiscoveryPauseMs);
@@ -120,11 +160,10 @@ void ScanRun::Run()
         return;
     }
 
-    // The comparison of the unit rows holds by now in any case; an update must also find
-    // the unit the user saw, or it would program the modules of an installation whose
-    // marked unit went missing and call that complete.
+    // The comparison of the unit rows holds by now in any case, and module rows are compared
+    // by address only; an update also compares the stations themselves.
     const bool sameInstallation =
-        SameInstallation(model, session) && (!model.operationMode || SameUnit(shownUnit, session.unit));
+        SameInstallation(model, session) && (!model.operationMode || SameStations(shown, session));
     ChoosePackage(sameInstallation);
     ShowInstallation();
 

@@ -73,6 +73,7 @@ private:
     void AwaitModule(std::size_t slotIndex);
     void AwaitUnit();
     [[nodiscard]] bool BackWithProgrammedVersion(int row, const ModuleInfo& station);
+    [[nodiscard]] bool IdentifyStation(std::uint8_t slot, ModuleInfo& station);
     void CheckRestarts();
     [[nodiscard]] Programmed* ProgrammedRow(int row);
     [[nodiscard]] bool Marked(int row) const;
@@ -278,6 +279,22 @@ bool UpdateRun::BackWithProgrammedVersion(int row, const ModuleInfo& station)
     return station.version == VersionToInt(programmed->version);
 }
 
+// Identify, but an answer that names another serial number than the station's was damaged
+// on the way (its checksum is only 8 bits wide): it is set aside and the station keeps what
+// was known of it.
+bool UpdateRun::IdentifyStation(std::uint8_t slot, ModuleInfo& station)
+{
+    const ModuleInfo known = station;
+    if (!Identify(ctx_.session, slot)) {
+        return false;
+    }
+    if (station.serial != known.serial) {
+        station = known;
+        return false;
+    }
+    return true;
+}
+
 void UpdateRun::AwaitModule(std::size_t slotIndex)
 {
     BusSession& session = ctx_.session;
@@ -291,7 +308,7 @@ void UpdateRun::AwaitModule(std::size_t slotIndex)
     }
     (void)session.AnnounceLinkKey(slotNumber);
     if (slot.restartPending != 0) {
-        if (!Identify(session, slotNumber) || !BackWithProgrammedVersion(row, slot)) {
+        if (!IdentifyStation(slotNumber, slot) || !BackWithProgrammedVersion(row, slot)) {
             return;
         }
         slot.restartPending = 0;
@@ -307,7 +324,7 @@ void UpdateRun::AwaitUnit()
 {
     BusSession& session = ctx_.session;
     ModuleInfo& unit = session.unit;
-    if (unit.present != 0 && unit.restartPending != 0 && Identify(session, kIdentifyUnit) &&
+    if (unit.present != 0 && unit.restartPending != 0 && IdentifyStation(kIdentifyUnit, unit) &&
         BackWithProgrammedVersion(kUnitRow, unit)) {
         unit.restartPending = 0;
     }

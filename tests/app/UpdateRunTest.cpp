@@ -182,16 +182,23 @@ TEST_F(UpdateRunTest, ModuleSilentForTwentySecondsKeepsItsFlagAndTheRunSucceeds)
 // and the run does not call that a completed update.
 TEST_F(UpdateRunTest, AnotherInstallationProgramsNothingAndFails)
 {
-    enum class Change { ModuleExchanged, KeypadSilent, UnitSilent };
-    for (const Change change : {Change::ModuleExchanged, Change::KeypadSilent, Change::UnitSilent}) {
+    // ReadDifferently: the same address answers with another serial number, as an answer
+    // damaged on the bus but passing its checksum would.
+    enum class Change { ModuleExchanged, ReadDifferently, KeypadSilent, UnitSilent };
+    for (const Change change :
+         {Change::ModuleExchanged, Change::ReadDifferently, Change::KeypadSilent, Change::UnitSilent}) {
         SCOPED_TRACE(static_cast<int>(change));
         Serve(InstallationConfig::Default());
         AddPackage("p.qup", InstallationManifest(PackageVersions{}));
         host = RecordingHost{};
         ASSERT_TRUE(Scan());
-        if (change == Change::ModuleExchanged) {
+        if (change == Change::ModuleExchanged || change == Change::ReadDifferently) {
             InstallationConfig config = InstallationConfig::Default();
-            config.modules[0].address = 0x70999999;
+            if (change == Change::ModuleExchanged) {
+                config.modules[0].address = 0x70999999;
+            } else {
+                config.modules[1].serial = "20060100009099";
+            }
             Serve(config);
         } else {
             // Silent through the update's scan and beyond.
@@ -211,6 +218,7 @@ TEST_F(UpdateRunTest, AnotherInstallationProgramsNothingAndFails)
         EXPECT_EQ(host.messages, std::vector<std::uint32_t>{kTextUpdateFailedMessage});
         switch (change) {
         case Change::ModuleExchanged: EXPECT_EQ(model->displayed.modules[0].address, 0x70999999u); break;
+        case Change::ReadDifferently: EXPECT_EQ(model->displayed.modules[1].serial, "20060100009099"); break;
         case Change::KeypadSilent: EXPECT_EQ(model->displayed.modules[2].present, 0); break;
         case Change::UnitSilent: EXPECT_EQ(model->displayed.unit.present, 0); break;
         }

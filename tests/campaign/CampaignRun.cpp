@@ -390,7 +390,6 @@ public:
                 continue;
             }
             written[m.Operand1()] = data.size() >= 4 ? ReadLe32(data.data()) : data[0];
-            if (std::getenv("CAMPAIGN_DEBUG")) std::fprintf(stderr, "write %u len %zu = %u at %llu (install %llu)\n", m.Operand1(), data.size(), written[m.Operand1()], (unsigned long long)record.timeUs/1000, (unsigned long long)install->atMs);
         }
         for (const auto& [number, value] : expected) {
             const auto found = written.find(number);
@@ -678,8 +677,10 @@ Outcome Campaign::Run(std::uint64_t seed, const FaultScript& script) const
             }
         }
         if (update == Ended::Failed) {
-            const std::string why = LastLogText(host, kTextUpdateFailed).empty() ? "update failed (scan)"
-                                                                                    : "update failed";
+            const std::string why = !LastLogText(host, kTextInstallationChanged).empty()
+                                        ? "the update's scan found another installation"
+                                    : LastLogText(host, kTextUpdateFailed).empty() ? "the update's scan failed"
+                                                                                   : "programming failed";
             finish(Outcome::Kind::Failed, notDone.empty() ? why : why + "; " + notDone);
         } else if (!notDone.empty()) {
             finish(Outcome::Kind::Failed, notDone);
