@@ -286,9 +286,8 @@ std::optional<std::vector<std::uint8_t>> PackageImage(const UpdateFile& package,
         return std::nullopt;
     }
     if (type == kTypes[3]) {
-        std::vector<std::uint8_t> keypad(32, 0xFF);
-        keypad.insert(keypad.end(), plain.begin(), plain.end());
-        keypad.resize((keypad.size() / 512 + 1) * 512, 0xFF);
+        std::vector<std::uint8_t> keypad(((32 + plain.size()) / 512 + 1) * 512, 0xFF);
+        std::copy(plain.begin(), plain.end(), keypad.begin() + 32);
         return keypad;
     }
     return plain;
