@@ -83,7 +83,7 @@ std::vector<RequiredText> RequiredTexts()
 
 // Texts written to the update log: they bring their own line break.
 const std::set<std::uint32_t> kLogTexts = {2130, 2131, 2132, 2133, 2134, 2135, 2137, 2138, 2139,
-                                           2141, 2142, 2144, 2145, 40001, 40002, 40003};
+                                           2141, 2142, 2144, 2145, 40001, 40002, 40003, 40010, 40011};
 
 LanguageFile ShippedFile(const UiLanguage& language)
 {
