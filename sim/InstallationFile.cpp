@@ -278,12 +278,12 @@ bool ReadStation(Reader& r, const Json& v, const std::string& path, bool isUnit,
     if (isUnit) {
         if (!r.CheckMembers(v, path,
                             {"address", "hardwareCode", "version", "serial", "configuration", "kindCode", "information",
-                             "extra", "answers", "announceAnswer", "pollLimit", "versionAfterUpdate"})) {
+                             "extra", "answers", "announceAnswer", "pollLimit", "versionAfterUpdate", "restartDelayMs"})) {
             return false;
         }
     } else if (!r.CheckMembers(v, path,
                                {"address", "hardwareCode", "version", "serial", "information", "name", "answers",
-                                "announceAnswer", "pollLimit", "versionAfterUpdate"})) {
+                                "announceAnswer", "pollLimit", "versionAfterUpdate", "restartDelayMs"})) {
         return false;
     }
     const Json* address = Find(v, "address");
@@ -325,6 +325,7 @@ bool ReadStation(Reader& r, const Json& v, const std::string& path, bool isUnit,
         {"pollLimit", [&](const Json& f, const std::string& p) { return r.Unsigned(f, p, s.pollLimit); }},
         {"versionAfterUpdate",
          [&](const Json& f, const std::string& p) { return r.Version(f, p, s.versionAfterUpdate); }},
+        {"restartDelayMs", [&](const Json& f, const std::string& p) { return r.Unsigned(f, p, s.restartDelayMs); }},
     };
     for (const Field& field : fields) {
         if (const Json* f = Find(v, field.name); f != nullptr && !field.read(*f, path + "." + field.name)) {

@@ -58,7 +58,7 @@ TEST(InstallationFile, ReadsEveryStationMemberAndFaultType)
                "pollLimit": 3, "information": ")" +
                              Hex(94, 0) + R"(", "extra": ")" + Hex(64, 0x40) + R"("},
       "modules": [{"address": "0x30000001", "version": "7.0.0.1", "serial": "20070100000001",
-                   "name": "Door \"A\"", "answers": "program:7", "information": ")" +
+                   "name": "Door \"A\"", "answers": "program:7", "restartDelayMs": 300, "information": ")" +
                              Hex(404, 7) + R"("}],
       "faults": [
         {"type": "drop", "station": "0x30000001", "command": "0x22", "probability": 0.5},
@@ -91,6 +91,8 @@ TEST(InstallationFile, ReadsEveryStationMemberAndFaultType)
     EXPECT_EQ(c->modules[0].name, "Door \"A\"");
     EXPECT_EQ(c->modules[0].answerKind, 7);
     EXPECT_EQ(c->modules[0].information.size(), 404u);
+    EXPECT_EQ(c->modules[0].restartDelayMs, 300u);
+    EXPECT_EQ(c->unit.restartDelayMs, 0u);
 
     ASSERT_EQ(c->faults.size(), 8u);
     const std::vector<FaultRule>& f = c->faults;
