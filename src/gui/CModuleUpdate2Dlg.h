@@ -1,0 +1,177 @@
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Environment.h"
+#include "app/GridRows.h"
+#include "app/MainModel.h"
+#include "app/UpdateHost.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+
+namespace quorfw {
+
+class Clock;
+class SettingsStore;
+class Transport;
+class UpdateFile;
+class WindowHost;
+class WindowPrompts;
+
+// What the main window runs with; the program fills it from the process, tests with their own.
+struct WindowContext {
+    SettingsStore& settings;
+    EnvironmentLookup env;
+    Clock& clock;
+    Transport& transport;
+    WindowPrompts& prompts;
+    // The baud-rate file of the working directory.
+    std::filesystem::path baudRateFile;
+};
+
+// The main window: converter and package selectors, the installation grid, progress bar,
+// toolbar and status bar. It binds widgets to the main model and starts the operations
+// through it; the operations report through a WindowHost. Every control carries its
+// control id as object name.
+class CModuleUpdate2Dlg final : public QDialog {
+    Q_OBJECT
+
+public:
+    // How long a stop waits for the worker before the window gives up on it.
+    static constexpr std::chrono::milliseconds kStopWait{100000};
+
+    explicit CModuleUpdate2Dlg(WindowContext context, QWidget* parent = nullptr);
+    ~CModuleUpdate2Dlg() override;
+
+    [[nodiscard]] MainModel& model() { return *model_; }
+    // An operation runs: from its start until its worker has reported its end.
+    [[nodiscard]] bool OperationRunning() const { return running_; }
+
+    // The commands of the toolbar and the other controls, by command id.
+    void RunCommand(std::uint32_t command);
+    [[nodiscard]] QAction* CommandAction(std::uint32_t command) const;
+    // After new packages may have arrived (the options dialog): empty selector, new list.
+    void ReloadPackages();
+
+    // Commands whose dialogs live elsewhere: the window calls these when they are set and
+    // keeps the command disabled while they are not.
+    void SetCommandHandler(std::uint32_t command, std::function<void()> handler);
+    // Shows the package information window for a copy of the package.
+    void SetInfoHandler(std::function<void(const UpdateFile&)> handler) { infoHandler_ = std::move(handler); }
+
+    // Re-evaluates the enabling rules and the wait cursor.
+    void RefreshCommands();
+
+    // --- The host's calls, on the window's thread. ---
+    void OnResetDisplay();
+    void OnShowRow(int row, const RowIdentity& identity, bool visible);
+    void OnSetAvailableVersion(int row, const std::string& text);
+    void OnSetUpdateStateText(int row, const std::string& text);
+    void OnShowAvailabilityCells(int row, bool visible);
+    void OnSetRestartCheck(int row, RestartCheck check);
+    void OnSetPackageSelector(const std::vector<SelectorEntry>& entries);
+    void OnSelectPackage(int index);
+    void OnSetPackageDescription(const std::string& text);
+    void OnEnableInfoButton(bool enabled);
+    void OnEnableSelectors(bool enabled);
+    void OnShowSteps(int done, int total);
+    void OnStartProgressTimer();
+    void OnStopProgressTimer();
+    void OnSetProgress(std::uint32_t percent);
+    void OnSetStatusText(const std::string& text);
+    void OnShowMessage(std::uint32_t stringId, const std::string& text);
+    [[nodiscard]] bool OnConfirm(std::uint32_t stringId, const std::string& text);
+    void OnOperationEnded(bool succeeded);
+
+signals:
+    // Status pane 1 was given the step counter of (done, total).
+    void stepsShown(int done, int total);
+    // An operation's worker has reported its end.
+    void operationEnded(bool succeeded);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    struct RowWidgets {
+        QLineEdit* serial = nullptr;
+        QLineEdit* version = nullptr;
+        QLineEdit* name = nullptr;  // none for the unit row
+        QLineEdit* available = nullptr;
+        QLineEdit* state = nullptr;
+    };
+
+    void BuildControls();
+    void BuildToolBar();
+    void InitDialog();
+    void FillConverterSelector(int usbIndex);
+
+    void OnScan();
+    void OnUpdate();
+    void OnExit();
+    void OnOptionsTimer();
+    void OnPackageChosen(int index);
+    void OnConverterChosen(int index);
+    void OnInfo();
+    void OnProgressTimer();
+
+    // Waits for a worker that has been told to stop or is ending, serving its calls
+    // meanwhile (user input stays queued); true when it has ended.
+    bool WaitForWorkerServing(std::chrono::milliseconds timeout);
+    void AfterStart(MainModel::StartResult result);
+    // What exit and a confirmed close share: the cooperative stop with its bounded wait,
+    // the closing entry of the update log, "USB" and "Path".
+    void StopWorker();
+    void LogProgramClosed();
+    void SaveSettings();
+
+    [[nodiscard]] RowWidgets& Row(int row);
+    void SetPaneText(int pane, const QString& text);
+
+    WindowContext context_;
+    std::unique_ptr<MainModel> model_;
+    std::unique_ptr<WindowHost> host_;
+
+    QToolBar* toolBar_ = nullptr;
+    std::map<std::uint32_t, QAction*> actions_;
+    std::map<std::uint32_t, std::function<void()>> handlers_;
+    std::function<void(const UpdateFile&)> infoHandler_;
+    QStatusBar* statusBar_ = nullptr;
+    std::array<QLabel*, 2> panes_{};
+    QComboBox* converterSelector_ = nullptr;
+    QComboBox* packageSelector_ = nullptr;
+    QPushButton* infoButton_ = nullptr;
+    QLineEdit* description_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    std::array<RowWidgets, kModuleRowCount> modules_{};
+    RowWidgets unit_{};
+    QTimer* progressTimer_ = nullptr;  // timer 1
+    QTimer* optionsTimer_ = nullptr;   // timer 3
+
+    bool running_ = false;
+    bool waitCursor_ = false;
+    bool closing_ = false;
+    bool closed_ = false;
+};
+
+}  // namespace quorfw
