@@ -255,7 +255,7 @@ void CModuleUpdate2Dlg::BuildControls()
     }
     grid->setColumnStretch(1, 4);
     grid->setColumnStretch(2, 3);
-    grid->setColumnStretch(3, 4);
+    grid->setColumnStretch(3, 2);
     grid->setColumnStretch(4, 3);
     grid->setColumnStretch(5, 3);
     grid->setRowStretch(kModuleRowCount + 2, 1);
@@ -279,7 +279,7 @@ void CModuleUpdate2Dlg::BuildControls()
 
     progressTimer_ = new QTimer(this);
     progressTimer_->setInterval(kProgressPeriod);
-    connect(progressTimer_, &QTimer::timeout, this, &CModuleUpdate2Dlg::OnProgressTimer);
+    connect(progressTimer_, &QTimer::timeout, this, &CModuleUpdate2Dlg::ShowSessionProgress);
     optionsTimer_ = new QTimer(this);
     optionsTimer_->setInterval(static_cast<int>(kOptionsDialogDelayMs));
     connect(optionsTimer_, &QTimer::timeout, this, &CModuleUpdate2Dlg::OnOptionsTimer);
@@ -290,7 +290,7 @@ void CModuleUpdate2Dlg::BuildControls()
     auto* helpKey = new QShortcut(QKeySequence::HelpContents, this);
     connect(helpKey, &QShortcut::activated, this, [this] { RunCommand(kCmdHelpKey); });
 
-    resize(880, 540);
+    resize(900, 440);
 }
 
 void CModuleUpdate2Dlg::BuildToolBar()
@@ -587,7 +587,7 @@ void CModuleUpdate2Dlg::ReloadPackages()
     RefreshCommands();
 }
 
-void CModuleUpdate2Dlg::OnProgressTimer()
+void CModuleUpdate2Dlg::ShowSessionProgress()
 {
     progress_->setValue(static_cast<int>(model_->SessionProgress()));
 }

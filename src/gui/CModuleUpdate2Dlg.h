@@ -79,6 +79,8 @@ public:
 
     // Re-evaluates the enabling rules and the wait cursor.
     void RefreshCommands();
+    // Timer 1: the running transfer's progress into the progress bar.
+    void ShowSessionProgress();
 
     // --- The host's calls, on the window's thread. ---
     void OnResetDisplay();
@@ -133,7 +135,6 @@ private:
     void OnPackageChosen(int index);
     void OnConverterChosen(int index);
     void OnInfo();
-    void OnProgressTimer();
 
     // Waits for a worker that has been told to stop or is ending, serving its calls
     // meanwhile (user input stays queued); true when it has ended.
