@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -383,8 +384,7 @@ void CModuleUpdate2Dlg::RunCommand(std::uint32_t command)
     if (command == kCmdHelpKey) {
         command = kCmdHelp;
     }
-    RefreshCommands();
-    if (QAction* action = CommandAction(command); action != nullptr && !action->isEnabled()) {
+    if (!CommandAvailable(command)) {
         return;
     }
     switch (command) {
@@ -400,20 +400,26 @@ void CModuleUpdate2Dlg::RunCommand(std::uint32_t command)
     default:
         break;
     }
-    if (const auto found = handlers_.find(command); found != handlers_.end() && found->second) {
-        found->second();
-        RefreshCommands();
+    handlers_.at(command)();
+    RefreshCommands();
+}
+
+bool CModuleUpdate2Dlg::CommandAvailable(std::uint32_t command) const
+{
+    const bool wired = command == kCmdScan || command == kCmdUpdate || command == kCmdExit ||
+                       (handlers_.contains(command) && handlers_.at(command));
+    if (!wired) {
+        return false;
     }
+    CommandState state = CommandStateOf(*model_);
+    state.busy = state.busy || running_;
+    return CommandEnabled(command, state).value_or(false);
 }
 
 void CModuleUpdate2Dlg::RefreshCommands()
 {
-    CommandState state = CommandStateOf(*model_);
-    state.busy = state.busy || running_;
     for (const ToolbarCommand& entry : kToolbarCommands) {
-        const bool wired = entry.command == kCmdScan || entry.command == kCmdUpdate || entry.command == kCmdExit ||
-                           handlers_.contains(entry.command);
-        actions_.at(entry.command)->setEnabled(wired && CommandEnabled(entry.command, state).value_or(false));
+        actions_.at(entry.command)->setEnabled(CommandAvailable(entry.command));
     }
     if (running_ != waitCursor_) {
         waitCursor_ = running_;
@@ -423,6 +429,12 @@ void CModuleUpdate2Dlg::RefreshCommands()
             unsetCursor();
         }
     }
+}
+
+void CModuleUpdate2Dlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    RefreshCommands();
 }
 
 void CModuleUpdate2Dlg::OnScan()

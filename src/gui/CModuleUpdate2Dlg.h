@@ -77,7 +77,9 @@ public:
     // Shows the package information window for a copy of the package.
     void SetInfoHandler(std::function<void(const UpdateFile&)> handler) { infoHandler_ = std::move(handler); }
 
-    // Re-evaluates the enabling rules and the wait cursor.
+    // The command's enabling rule holds and the window can carry it out.
+    [[nodiscard]] bool CommandAvailable(std::uint32_t command) const;
+    // Re-evaluates the enabling rules for the toolbar, and the wait cursor.
     void RefreshCommands();
     // Timer 1: the running transfer's progress into the progress bar.
     void ShowSessionProgress();
@@ -111,6 +113,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
 
