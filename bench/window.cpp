@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <QUrl>
 
 #include <unistd.h>
 
@@ -54,7 +55,7 @@ WindowContext Context(MemorySettingsStore& settings, Clock& clock, Transport& tr
     (void)settings.WriteString(kSettingPath, folder.string() + "/");
     (void)settings.WriteInt(kSettingShowDownload, 0);
     return WindowContext{settings, [](const char*) { return std::optional<std::string>{}; }, clock, transport,
-                         prompts, folder / "no-baud-rate-file"};
+                         prompts, folder / "no-baud-rate-file", [](const QUrl&) { return false; }};
 }
 
 double StartupMs()
@@ -149,8 +150,8 @@ int main(int argc, char** argv)
     double updateGap = 0;
     QElapsedTimer run;
     run.start();
-    const bool scanned = RunAndMeasure(dlg, kCmdScan, scanGap);
-    const bool updated = scanned && RunAndMeasure(dlg, kCmdUpdate, updateGap);
+    const bool scanned = RunAndMeasure(dlg, kCommandScan, scanGap);
+    const bool updated = scanned && RunAndMeasure(dlg, kCommandUpdate, updateGap);
     std::printf("scan and update in real time: %s in %.1f s\n", updated ? "succeeded" : "FAILED",
                 static_cast<double>(run.elapsed()) / 1000.0);
     std::printf("longest gap between 10 ms ticks of the window's thread: scan %.1f ms, update %.1f ms; "

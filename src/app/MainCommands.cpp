@@ -30,22 +30,22 @@ CommandState CommandStateOf(const MainModel& model)
 std::optional<bool> CommandEnabled(std::uint32_t command, const CommandState& state)
 {
     switch (command) {
-    case kCmdScan:
-    case kCmdOptions:
-    case kCmdExit:
+    case kCommandScan:
+    case kCommandOptions:
+    case kCommandExit:
         return !state.busy;
-    case kCmdUpdate:
+    case kCommandUpdate:
         return !state.busy && state.selectorHasEntries && state.anyOffered;
-    case kCmdBackup:
-    case kCmdRestore:
-    case kCmdExport:
-    case kCmdVersions:
-    case kCmdHelp:
-    case kCmdAbout:
+    case kCommandBackup:
+    case kCommandRestore:
+    case kCommandExport:
+    case kCommandVersions:
+    case kCommandHelp:
+    case kCommandAbout:
         return true;
-    case kCmdWiegand:
+    case kCommandWiegand:
         return !state.busy && state.unitType == kWiegandUnitType;
-    case kCmdDeviceFirmware:
+    case kCommandDeviceFirmware:
         return !state.busy && state.module0Serial.starts_with(kDeviceFirmwareArticle);
     default:
         return std::nullopt;

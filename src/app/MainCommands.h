@@ -1,55 +1,16 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 
-#include "app/UiStringIds.h"
+#include "ui/ToolbarCommands.h"
 
 namespace quorfw {
 
 class MainModel;
 
-// Command ids of the main window.
-inline constexpr std::uint32_t kCmdScan = 1066;
-inline constexpr std::uint32_t kCmdUpdate = 1067;
-inline constexpr std::uint32_t kCmdOptions = 3776;
-inline constexpr std::uint32_t kCmdVersions = 3777;
-inline constexpr std::uint32_t kCmdHelp = 3778;
-inline constexpr std::uint32_t kCmdAbout = 32780;
-inline constexpr std::uint32_t kCmdExit = 3779;
-inline constexpr std::uint32_t kCmdBackup = 32781;
-inline constexpr std::uint32_t kCmdRestore = 32782;
-inline constexpr std::uint32_t kCmdExport = 32783;
-inline constexpr std::uint32_t kCmdWiegand = 32784;
-inline constexpr std::uint32_t kCmdDeviceFirmware = 32785;
-// The help key: the same as kCmdHelp.
-inline constexpr std::uint32_t kCmdHelpKey = 57670;
-
-// One toolbar button: its command, the string id of its text, and the string id of its
-// tool tip and fly-by text (the command's own id).
-struct ToolbarCommand {
-    std::uint32_t command;
-    std::uint32_t textId;
-    std::uint32_t tipId;
-};
-
-// The twelve buttons in toolbar order; the image strip holds their pictures in this order.
-inline constexpr std::array<ToolbarCommand, 12> kToolbarCommands{{
-    {kCmdScan, kTextScanCommand, kTipScan},
-    {kCmdUpdate, kTextUpdateCommand, kTipUpdate},
-    {kCmdOptions, kTextOptionsCommand, kTipOptions},
-    {kCmdVersions, kTextVersionsCommand, kTipVersions},
-    {kCmdHelp, kTextHelpCommand, kTipHelp},
-    {kCmdAbout, kTextAboutCommand, kTipAbout},
-    {kCmdExit, kTextExitCommand, kTipExit},
-    {kCmdBackup, kTextBackupCommand, kTipBackup},
-    {kCmdRestore, kTextRestoreCommand, kTipRestore},
-    {kCmdExport, kTextExportCommand, kTipExport},
-    {kCmdWiegand, kTextWiegandCommand, kTipWiegand},
-    {kCmdDeviceFirmware, kTextDeviceFirmwareCommand, kTipDeviceFirmware},
-}};
+// The commands and their toolbar order are in ui/ToolbarCommands.h (kCommand...).
 
 // What the enabling rules look at.
 struct CommandState {

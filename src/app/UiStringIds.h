@@ -4,22 +4,13 @@
 
 namespace quorfw {
 
-// String ids of the main window and the scan-and-update operation. The tool tips of the
-// toolbar (kTip...) have the ids of their commands.
-inline constexpr std::uint32_t kTipScan = 1066;
-inline constexpr std::uint32_t kTipUpdate = 1067;
-inline constexpr std::uint32_t kTextUpdateCommand = 2101;
-inline constexpr std::uint32_t kTextExitCommand = 2102;
-inline constexpr std::uint32_t kTextOptionsCommand = 2103;
+// String ids of the main window and the scan-and-update operation.
 inline constexpr std::uint32_t kTextConverterLabel = 2104;
 inline constexpr std::uint32_t kTextSerialColumn = 2106;
 inline constexpr std::uint32_t kTextVersionColumn = 2107;
 inline constexpr std::uint32_t kTextAvailableColumn = 2108;
 inline constexpr std::uint32_t kTextUpdateColumn = 2109;
 inline constexpr std::uint32_t kTextCloseWhileRunning = 2113;
-inline constexpr std::uint32_t kTextScanCommand = 2120;
-inline constexpr std::uint32_t kTextVersionsCommand = 2128;
-inline constexpr std::uint32_t kTextHelpCommand = 2129;
 inline constexpr std::uint32_t kTextScanStart = 2130;
 inline constexpr std::uint32_t kTextNoUnitAnswer = 2131;
 inline constexpr std::uint32_t kTextScanFoundStation = 2132;
@@ -34,12 +25,8 @@ inline constexpr std::uint32_t kTextModuleUpdated = 2142;      // version
 inline constexpr std::uint32_t kTextUpdateDone = 2144;
 inline constexpr std::uint32_t kTextProgramClosed = 2145;
 inline constexpr std::uint32_t kTextStepCounter = 2149;  // done, total
-inline constexpr std::uint32_t kTextAboutCommand = 2150;
 inline constexpr std::uint32_t kTextDownloadReminder = 2153;
 inline constexpr std::uint32_t kTextUpdateFailedMessage = 2157;
-inline constexpr std::uint32_t kTextBackupCommand = 2161;
-inline constexpr std::uint32_t kTextRestoreCommand = 2162;
-inline constexpr std::uint32_t kTextExportCommand = 2163;
 inline constexpr std::uint32_t kTextUpdateOffered = 2165;
 inline constexpr std::uint32_t kTextUpdateNotOffered = 2166;
 inline constexpr std::uint32_t kTextProgramming = 2168;  // serial
@@ -79,12 +66,6 @@ inline constexpr std::uint32_t kTipVersions = 3777;
 inline constexpr std::uint32_t kTipHelp = 3778;
 inline constexpr std::uint32_t kTipExit = 3779;
 inline constexpr std::uint32_t kTextUpdateConfirm = 3781;
-inline constexpr std::uint32_t kTipAbout = 32780;
-inline constexpr std::uint32_t kTipBackup = 32781;
-inline constexpr std::uint32_t kTipRestore = 32782;
-inline constexpr std::uint32_t kTipExport = 32783;
-inline constexpr std::uint32_t kTipWiegand = 32784;
-inline constexpr std::uint32_t kTipDeviceFirmware = 32785;
 // How a programmed station was found after its restart: serial, version.
 inline constexpr std::uint32_t kTextRestartVerified = 40001;
 inline constexpr std::uint32_t kTextRestartNotBack = 40002;

@@ -15,10 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QTimer>
-#include <QToolBar>
 #include <QVBoxLayout>
 
 #include "app/BaudRateFile.h"
@@ -34,6 +31,12 @@
 #include "app/UpdateLog.h"
 #include "bus/Transport.h"
 #include "common/Clock.h"
+#include "gui/AboutSplash.h"
+#include "gui/CDlgStatusBar.h"
+#include "gui/CDlgToolBar.h"
+#include "gui/CShowInfoDlg.h"
+#include "gui/CUpdateListDlg.h"
+#include "gui/GuiText.h"
 #include "gui/WindowHost.h"
 #include "gui/WindowPrompts.h"
 
@@ -67,8 +70,6 @@ constexpr int kProgressId = 1002;
 constexpr int kPackageSelectorId = 1055;
 constexpr int kInfoButtonId = 1056;
 constexpr int kDescriptionId = 1057;
-constexpr int kToolBarId = 0xE800;
-constexpr int kStatusBarId = 0xE801;
 // Labels and their texts: converter, then the serial, current, available and update columns.
 constexpr int kConverterLabelId = 1027;
 constexpr int kSerialLabelId = 1029;
@@ -268,14 +269,7 @@ void CModuleUpdate2Dlg::BuildControls()
     bodyLayout->addWidget(progress_);
 
     // Status bar: pane 0 the current step, pane 1 the step counter.
-    statusBar_ = new QStatusBar(this);
-    statusBar_->setObjectName(Id(kStatusBarId));
-    statusBar_->setSizeGripEnabled(true);
-    for (std::size_t pane = 0; pane < panes_.size(); ++pane) {
-        panes_[pane] = new QLabel(statusBar_);
-        panes_[pane]->setObjectName(QStringLiteral("pane%1").arg(pane));
-        statusBar_->addWidget(panes_[pane], pane == 0 ? 5 : 2);
-    }
+    statusBar_ = new CDlgStatusBar(this);
     outer->addWidget(statusBar_);
 
     progressTimer_ = new QTimer(this);
@@ -288,25 +282,31 @@ void CModuleUpdate2Dlg::BuildControls()
     connect(converterSelector_, &QComboBox::activated, this, &CModuleUpdate2Dlg::OnConverterChosen);
     connect(packageSelector_, &QComboBox::activated, this, &CModuleUpdate2Dlg::OnPackageChosen);
     connect(infoButton_, &QPushButton::clicked, this, &CModuleUpdate2Dlg::OnInfo);
+    versionsDlg_ = new CUpdateListDlg(this);
+    infoDlg_ = new CShowInfoDlg(this);
+    handlers_[kCommandVersions] = [this] { OnVersions(); };
+    handlers_[kCommandHelp] = [this] { OnHelp(); };
+    handlers_[kCommandAbout] = [this] { OnAbout(); };
     auto* helpKey = new QShortcut(QKeySequence::HelpContents, this);
-    connect(helpKey, &QShortcut::activated, this, [this] { RunCommand(kCmdHelpKey); });
+    connect(helpKey, &QShortcut::activated, this, [this] { RunCommand(kCommandHelpKey); });
 
     resize(900, 440);
 }
 
 void CModuleUpdate2Dlg::BuildToolBar()
 {
-    toolBar_ = new QToolBar(this);
-    toolBar_->setObjectName(Id(kToolBarId));
-    toolBar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolBar_ = new CDlgToolBar(this);
     toolBar_->setIconSize(QSize(32, 32));
-    toolBar_->setMovable(false);
-    for (const ToolbarCommand& entry : kToolbarCommands) {
-        QAction* action = toolBar_->addAction(QString());
-        action->setObjectName(Id(static_cast<int>(entry.command)));
-        const std::uint32_t command = entry.command;
-        connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
-        actions_[command] = action;
+    connect(toolBar_, &CDlgToolBar::CommandTriggered, this, &CModuleUpdate2Dlg::RunCommand);
+    if (!toolBar_->ImagesLoaded()) {
+        // Without its toolbar the window does not start: it ends at once, as cancelled.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                closed_ = true;
+                done(QDialog::Rejected);
+            },
+            Qt::QueuedConnection);
     }
 }
 
@@ -317,18 +317,13 @@ void CModuleUpdate2Dlg::InitDialog()
     model.baudRate = ReadBaudRateFile(context_.baudRateFile);
 
     setWindowTitle(Text(kTextWindowCaption));
+    setWindowIcon(ProgramIcon());
     for (const auto& [id, label] : {std::pair{kConverterLabelId, kTextConverterLabel},
                                     std::pair{kSerialLabelId, kTextSerialColumn},
                                     std::pair{kVersionLabelId, kTextVersionColumn},
                                     std::pair{kAvailableLabelId, kTextAvailableColumn},
                                     std::pair{kUpdateLabelId, kTextUpdateColumn}}) {
         findChild<QLabel*>(Id(id))->setText(Text(label));
-    }
-    for (const ToolbarCommand& entry : kToolbarCommands) {
-        QAction* action = actions_.at(entry.command);
-        action->setText(Text(entry.textId));
-        action->setToolTip(Text(entry.tipId));
-        action->setStatusTip(Text(entry.tipId));
     }
     infoButton_->setText(Text(kTextInfoButton));
 
@@ -369,8 +364,7 @@ void CModuleUpdate2Dlg::FillConverterSelector(int usbIndex)
 
 QAction* CModuleUpdate2Dlg::CommandAction(std::uint32_t command) const
 {
-    const auto found = actions_.find(command);
-    return found != actions_.end() ? found->second : nullptr;
+    return toolBar_->CommandAction(command);
 }
 
 void CModuleUpdate2Dlg::SetCommandHandler(std::uint32_t command, std::function<void()> handler)
@@ -381,20 +375,20 @@ void CModuleUpdate2Dlg::SetCommandHandler(std::uint32_t command, std::function<v
 
 void CModuleUpdate2Dlg::RunCommand(std::uint32_t command)
 {
-    if (command == kCmdHelpKey) {
-        command = kCmdHelp;
+    if (command == kCommandHelpKey) {
+        command = kCommandHelp;
     }
     if (!CommandAvailable(command)) {
         return;
     }
     switch (command) {
-    case kCmdScan:
+    case kCommandScan:
         OnScan();
         return;
-    case kCmdUpdate:
+    case kCommandUpdate:
         OnUpdate();
         return;
-    case kCmdExit:
+    case kCommandExit:
         OnExit();
         return;
     default:
@@ -406,7 +400,7 @@ void CModuleUpdate2Dlg::RunCommand(std::uint32_t command)
 
 bool CModuleUpdate2Dlg::CommandAvailable(std::uint32_t command) const
 {
-    const bool wired = command == kCmdScan || command == kCmdUpdate || command == kCmdExit ||
+    const bool wired = command == kCommandScan || command == kCommandUpdate || command == kCommandExit ||
                        (handlers_.contains(command) && handlers_.at(command));
     if (!wired) {
         return false;
@@ -418,9 +412,7 @@ bool CModuleUpdate2Dlg::CommandAvailable(std::uint32_t command) const
 
 void CModuleUpdate2Dlg::RefreshCommands()
 {
-    for (const ToolbarCommand& entry : kToolbarCommands) {
-        actions_.at(entry.command)->setEnabled(CommandAvailable(entry.command));
-    }
+    toolBar_->UpdateCommandUi([this](std::uint32_t command) { return CommandAvailable(command); });
     if (running_ != waitCursor_) {
         waitCursor_ = running_;
         if (waitCursor_) {
@@ -494,16 +486,6 @@ void CModuleUpdate2Dlg::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-bool CModuleUpdate2Dlg::event(QEvent* event)
-{
-    // The toolbar's fly-by texts go to status pane 0, as a main window's status bar shows them.
-    if (event->type() == QEvent::StatusTip) {
-        SetPaneText(0, static_cast<QStatusTipEvent*>(event)->tip());
-        return true;
-    }
-    return QDialog::event(event);
-}
-
 void CModuleUpdate2Dlg::StopWorker()
 {
     optionsTimer_->stop();
@@ -558,7 +540,7 @@ void CModuleUpdate2Dlg::keyPressEvent(QKeyEvent* event)
 void CModuleUpdate2Dlg::OnOptionsTimer()
 {
     optionsTimer_->stop();
-    RunCommand(kCmdOptions);
+    RunCommand(kCommandOptions);
 }
 
 void CModuleUpdate2Dlg::OnPackageChosen(int index)
@@ -584,10 +566,27 @@ void CModuleUpdate2Dlg::OnInfo()
         return;
     }
     const UpdateFile* package = PackageForInfo(*model_);
-    if (package != nullptr && infoHandler_) {
-        const UpdateFile copy = *package;
-        infoHandler_(copy);
+    if (package != nullptr) {
+        infoDlg_->SetPackage(*package);
+        infoDlg_->exec();
     }
+}
+
+void CModuleUpdate2Dlg::OnVersions()
+{
+    versionsDlg_->SetPackages(model_->packages);
+    versionsDlg_->exec();
+}
+
+void CModuleUpdate2Dlg::OnHelp()
+{
+    (void)RunHelpCommand(this, ProgramHelpFile(), context_.openUrl);
+}
+
+void CModuleUpdate2Dlg::OnAbout()
+{
+    const UiTexts* texts = ProcessUiTexts();
+    (void)ShowAboutSplash(this, texts != nullptr ? texts->LanguageFolder() : std::filesystem::path());
 }
 
 void CModuleUpdate2Dlg::ReloadPackages()
@@ -611,7 +610,7 @@ CModuleUpdate2Dlg::RowWidgets& CModuleUpdate2Dlg::Row(int row)
 
 void CModuleUpdate2Dlg::SetPaneText(int pane, const QString& text)
 {
-    panes_.at(static_cast<std::size_t>(pane))->setText(text);
+    statusBar_->SetPaneText(pane, text);
 }
 
 // --- Host calls. ---
@@ -627,8 +626,7 @@ void CModuleUpdate2Dlg::OnResetDisplay()
             widgets.name->hide();
         }
     }
-    SetPaneText(0, QString());
-    SetPaneText(1, QString());
+    statusBar_->ClearPanes();
     description_->clear();
     progress_->setValue(0);
 }
@@ -724,7 +722,7 @@ void CModuleUpdate2Dlg::OnEnableSelectors(bool enabled)
 
 void CModuleUpdate2Dlg::OnShowSteps(int done, int total)
 {
-    SetPaneText(1, QString::fromStdString(FormatUiString(kTextStepCounter, done, total)));
+    statusBar_->SetStepCounter(done, total);
     emit stepsShown(done, total);
 }
 

@@ -16,6 +16,7 @@
 #include "app/GridRows.h"
 #include "app/MainModel.h"
 #include "app/UpdateHost.h"
+#include "gui/HelpCommand.h"
 
 class QAction;
 class QComboBox;
@@ -23,12 +24,14 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QStatusBar;
 class QTimer;
-class QToolBar;
 
 namespace quorfw {
 
+class CDlgStatusBar;
+class CDlgToolBar;
+class CShowInfoDlg;
+class CUpdateListDlg;
 class Clock;
 class SettingsStore;
 class Transport;
@@ -45,6 +48,8 @@ struct WindowContext {
     WindowPrompts& prompts;
     // The baud-rate file of the working directory.
     std::filesystem::path baudRateFile;
+    // Opens the help file with the desktop's viewer.
+    UrlOpener openUrl;
 };
 
 // The main window: converter and package selectors, the installation grid, progress bar,
@@ -71,11 +76,11 @@ public:
     // After new packages may have arrived (the options dialog): empty selector, new list.
     void ReloadPackages();
 
-    // Commands whose dialogs live elsewhere: the window calls these when they are set and
-    // keeps the command disabled while they are not.
+    // Commands whose dialogs come from elsewhere (options, backup, ...): the window runs the
+    // handler once it is set and keeps the command disabled while it is not.
     void SetCommandHandler(std::uint32_t command, std::function<void()> handler);
-    // Shows the package information window for a copy of the package.
-    void SetInfoHandler(std::function<void(const UpdateFile&)> handler) { infoHandler_ = std::move(handler); }
+    [[nodiscard]] CUpdateListDlg& VersionsDialog() { return *versionsDlg_; }
+    [[nodiscard]] CShowInfoDlg& InfoDialog() { return *infoDlg_; }
 
     // The command's enabling rule holds and the window can carry it out.
     [[nodiscard]] bool CommandAvailable(std::uint32_t command) const;
@@ -115,7 +120,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
     struct RowWidgets {
@@ -138,6 +142,9 @@ private:
     void OnPackageChosen(int index);
     void OnConverterChosen(int index);
     void OnInfo();
+    void OnVersions();
+    void OnHelp();
+    void OnAbout();
 
     // Waits for a worker that has been told to stop or is ending, serving its calls
     // meanwhile (user input stays queued); true when it has ended.
@@ -156,12 +163,11 @@ private:
     std::unique_ptr<MainModel> model_;
     std::unique_ptr<WindowHost> host_;
 
-    QToolBar* toolBar_ = nullptr;
-    std::map<std::uint32_t, QAction*> actions_;
+    CDlgToolBar* toolBar_ = nullptr;
     std::map<std::uint32_t, std::function<void()>> handlers_;
-    std::function<void(const UpdateFile&)> infoHandler_;
-    QStatusBar* statusBar_ = nullptr;
-    std::array<QLabel*, 2> panes_{};
+    CDlgStatusBar* statusBar_ = nullptr;
+    CUpdateListDlg* versionsDlg_ = nullptr;
+    CShowInfoDlg* infoDlg_ = nullptr;
     QComboBox* converterSelector_ = nullptr;
     QComboBox* packageSelector_ = nullptr;
     QPushButton* infoButton_ = nullptr;

@@ -54,7 +54,7 @@ int RunDesktopWindow(int& argc, char** argv, const DesktopWindowSetup& setup)
 
     MessageBoxPrompts prompts;
     CModuleUpdate2Dlg dlg(WindowContext{setup.settings, setup.env, setup.clock, setup.transport, prompts,
-                                        setup.baudRateFile});
+                                        setup.baudRateFile, DesktopUrlOpener()});
     dlg.exec();
     return 0;
 }

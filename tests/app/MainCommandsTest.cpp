@@ -21,21 +21,21 @@ struct RuleCase {
 
 TEST(MainCommandsTest, EnablingRulesOverModelStates)
 {
-    const std::vector<std::uint32_t> always = {kCmdVersions, kCmdHelp, kCmdAbout, kCmdBackup, kCmdRestore, kCmdExport};
+    const std::vector<std::uint32_t> always = {kCommandVersions, kCommandHelp, kCommandAbout, kCommandBackup, kCommandRestore, kCommandExport};
     auto with = [&](std::vector<std::uint32_t> more) {
         more.insert(more.end(), always.begin(), always.end());
         return more;
     };
     const RuleCase cases[] = {
-        {"idle at start", {}, with({kCmdScan, kCmdOptions, kCmdExit})},
-        {"offered but no selector entry", {false, false, true, 3, ""}, with({kCmdScan, kCmdOptions, kCmdExit})},
-        {"entries but nothing ever offered", {false, true, false, 3, ""}, with({kCmdScan, kCmdOptions, kCmdExit})},
-        {"entries and offered", {false, true, true, 3, ""}, with({kCmdScan, kCmdUpdate, kCmdOptions, kCmdExit})},
-        {"unit of type 9", {false, false, false, 9, ""}, with({kCmdScan, kCmdOptions, kCmdExit, kCmdWiegand})},
+        {"idle at start", {}, with({kCommandScan, kCommandOptions, kCommandExit})},
+        {"offered but no selector entry", {false, false, true, 3, ""}, with({kCommandScan, kCommandOptions, kCommandExit})},
+        {"entries but nothing ever offered", {false, true, false, 3, ""}, with({kCommandScan, kCommandOptions, kCommandExit})},
+        {"entries and offered", {false, true, true, 3, ""}, with({kCommandScan, kCommandUpdate, kCommandOptions, kCommandExit})},
+        {"unit of type 9", {false, false, false, 9, ""}, with({kCommandScan, kCommandOptions, kCommandExit, kCommandWiegand})},
         {"module 0 a programmable scanner", {false, false, false, 3, "93245512345678"},
-         with({kCmdScan, kCmdOptions, kCmdExit, kCmdDeviceFirmware})},
+         with({kCommandScan, kCommandOptions, kCommandExit, kCommandDeviceFirmware})},
         {"article only in the middle", {false, false, false, 3, "10932455123456"},
-         with({kCmdScan, kCmdOptions, kCmdExit})},
+         with({kCommandScan, kCommandOptions, kCommandExit})},
         {"running, everything else set", {true, true, true, 9, "93245512345678"}, always},
     };
     for (const RuleCase& c : cases) {
@@ -65,7 +65,7 @@ TEST(MainCommandsTest, StateOfTheModelAndTheReload)
     EXPECT_EQ(state.module0Serial, "93245500000001");
 
     model.SetAnyOffered();
-    EXPECT_TRUE(*CommandEnabled(kCmdUpdate, CommandStateOf(model)));
+    EXPECT_TRUE(*CommandEnabled(kCommandUpdate, CommandStateOf(model)));
 
     class SelectorHost : public RecordingHost {
     public:
@@ -78,7 +78,7 @@ TEST(MainCommandsTest, StateOfTheModelAndTheReload)
     EXPECT_TRUE(host.selectors[0].empty());
     EXPECT_TRUE(model.selector.empty());
     EXPECT_EQ(model.selectorIndex, -1);
-    EXPECT_FALSE(*CommandEnabled(kCmdUpdate, CommandStateOf(model)));
+    EXPECT_FALSE(*CommandEnabled(kCommandUpdate, CommandStateOf(model)));
 }
 
 TEST(MainCommandsTest, ConverterEntries)

@@ -112,8 +112,8 @@ private slots:
         // "LastUpdate" is absent: long past, so the reminder came and "ShowDownload" is 1 now.
         QCOMPARE(bench.prompts.messages, std::vector<std::uint32_t>{kTextDownloadReminder});
         QCOMPARE(bench.settings.ReadInt(kSettingShowDownload, 0), 1);
-        QVERIFY(Enabled(dlg, kCmdScan) && Enabled(dlg, kCmdExit));
-        QVERIFY(!Enabled(dlg, kCmdUpdate));
+        QVERIFY(Enabled(dlg, kCommandScan) && Enabled(dlg, kCommandExit));
+        QVERIFY(!Enabled(dlg, kCommandUpdate));
     }
 
     void scanThenUpdateTheSimulatedInstallation()
@@ -125,7 +125,7 @@ private slots:
         QVERIFY(bench.AddPackage("c.qup", InstallationPackageManifest("No keypad", kNewerVersions, "100301 200501 200601")));
         CModuleUpdate2Dlg& dlg = bench.Open();
 
-        QVERIFY(RunToEnd(dlg, kCmdScan));
+        QVERIFY(RunToEnd(dlg, kCommandScan));
         // Unit row, then module rows 0-2 as found; row 3 stays hidden.
         QCOMPARE(Cell(dlg, 1010), QStringLiteral("10030100001234"));
         QCOMPARE(Cell(dlg, 1011), QStringLiteral("2.5.3.10"));
@@ -150,12 +150,12 @@ private slots:
         QCOMPARE(dlg.findChild<QLineEdit*>("1057")->text(), packages->currentText() + " title");
         QVERIFY(packages->isEnabled() && Selector(dlg, 1000)->isEnabled());
         QVERIFY(dlg.findChild<QPushButton*>("1056")->isEnabled());
-        QVERIFY(Enabled(dlg, kCmdUpdate));
+        QVERIFY(Enabled(dlg, kCommandUpdate));
         // Commands that are not wired yet are shown disabled.
-        QVERIFY(!Enabled(dlg, kCmdBackup) && !Enabled(dlg, kCmdOptions));
+        QVERIFY(!Enabled(dlg, kCommandBackup) && !Enabled(dlg, kCommandOptions));
 
         QSignalSpy steps(&dlg, &CModuleUpdate2Dlg::stepsShown);
-        QVERIFY(RunToEnd(dlg, kCmdUpdate));
+        QVERIFY(RunToEnd(dlg, kCommandUpdate));
         std::vector<std::pair<int, int>> shown;
         for (const QList<QVariant>& step : steps) {
             shown.emplace_back(step[0].toInt(), step[1].toInt());
@@ -173,7 +173,7 @@ private slots:
         QVERIFY(Cell(dlg, 1047).startsWith("Ok: "));
         QCOMPARE(Cell(dlg, 1048), Text(kTextUpdateNotOffered));
         QCOMPARE(dlg.findChild<QProgressBar*>("1002")->value(), 0);
-        QVERIFY(Enabled(dlg, kCmdScan));
+        QVERIFY(Enabled(dlg, kCommandScan));
     }
 
     void closeDuringAnUpdateAnsweredNo()
@@ -181,7 +181,7 @@ private slots:
         WindowBench bench("close-no");
         QVERIFY(bench.AddPackage("a.qup", InstallationPackageManifest("Fits", kNewerVersions)));
         CModuleUpdate2Dlg& dlg = bench.Open();
-        QVERIFY(RunToEnd(dlg, kCmdScan));
+        QVERIFY(RunToEnd(dlg, kCommandScan));
         bench.prompts.messages.clear();
 
         bench.prompts.yesNoAnswers = {false};
@@ -192,7 +192,7 @@ private slots:
                 QTimer::singleShot(0, &dlg, [&] { dlg.close(); });
             }
         });
-        QVERIFY(RunToEnd(dlg, kCmdUpdate));
+        QVERIFY(RunToEnd(dlg, kCommandUpdate));
         QVERIFY(asked);
         QCOMPARE(bench.prompts.questions.back(), kTextCloseWhileRunning);
         QVERIFY(dlg.isVisible());
@@ -205,7 +205,7 @@ private slots:
         WindowBench bench("close-yes");
         QVERIFY(bench.AddPackage("a.qup", InstallationPackageManifest("Fits", kNewerVersions)));
         CModuleUpdate2Dlg& dlg = bench.Open();
-        QVERIFY(RunToEnd(dlg, kCmdScan));
+        QVERIFY(RunToEnd(dlg, kCommandScan));
         bench.prompts.messages.clear();
         (void)bench.settings.WriteInt(kSettingUsb, 7);
 
@@ -220,7 +220,7 @@ private slots:
                 QTimer::singleShot(0, &dlg, [&] { dlg.close(); });
             }
         });
-        dlg.CommandAction(kCmdUpdate)->trigger();
+        dlg.CommandAction(kCommandUpdate)->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!dlg.isVisible(), kRunTimeoutMs);
         QCOMPARE(ended.size(), 1);
         QCOMPARE(ended.first().first().toBool(), false);
@@ -260,7 +260,7 @@ private slots:
         QCOMPARE(selector->currentIndex(), selected);
         QCOMPARE(selector->currentText(), text);
 
-        dlg.CommandAction(kCmdExit)->trigger();
+        dlg.CommandAction(kCommandExit)->trigger();
         QVERIFY(!dlg.isVisible());
         QCOMPARE(bench.settings.ReadInt(kSettingUsb, 99), selected);
         QVERIFY(bench.ReadFile("UpdateLog.txt").ends_with(LoadUiString(kTextProgramClosed)));
@@ -271,18 +271,18 @@ private slots:
         WindowBench bench("reload");
         QVERIFY(bench.AddPackage("a.qup", InstallationPackageManifest("Fits", kNewerVersions)));
         CModuleUpdate2Dlg& dlg = bench.Open();
-        QVERIFY(RunToEnd(dlg, kCmdScan));
-        QVERIFY(Enabled(dlg, kCmdUpdate));
+        QVERIFY(RunToEnd(dlg, kCommandScan));
+        QVERIFY(Enabled(dlg, kCommandUpdate));
 
         QVERIFY(bench.AddPackage("c.qup", InstallationPackageManifest("Newer", kNewerVersions)));
         dlg.ReloadPackages();
         QCOMPARE(Selector(dlg, 1055)->count(), 0);
         QCOMPARE(dlg.model().packages.size(), std::size_t{2});
-        QVERIFY(!Enabled(dlg, kCmdUpdate));
+        QVERIFY(!Enabled(dlg, kCommandUpdate));
 
-        QVERIFY(RunToEnd(dlg, kCmdScan));
+        QVERIFY(RunToEnd(dlg, kCommandScan));
         QCOMPARE(Selector(dlg, 1055)->count(), 2);
-        QVERIFY(Enabled(dlg, kCmdUpdate));
+        QVERIFY(Enabled(dlg, kCommandUpdate));
     }
 
     void withoutADisplayItPointsToTheCommandLine()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTest>
+#include <QUrl>
 
 #include <unistd.h>
 
@@ -128,7 +129,11 @@ public:
         dlg = std::make_unique<CModuleUpdate2Dlg>(WindowContext{settings, [](const char*) {
                                                                     return std::optional<std::string>{};
                                                                 }, clock, transport != nullptr ? *transport : hub,
-                                                                prompts, folder_ / "no-baud-rate-file"});
+                                                                prompts, folder_ / "no-baud-rate-file",
+                                                                [this](const QUrl& url) {
+                                                                    openedUrls.push_back(url);
+                                                                    return true;
+                                                                }});
         dlg->show();
         return *dlg;
     }
@@ -144,6 +149,7 @@ public:
     ConverterHub hub;
     MemorySettingsStore settings;
     ScriptedPrompts prompts;
+    std::vector<QUrl> openedUrls;
     std::unique_ptr<CModuleUpdate2Dlg> dlg;
 
 private:

@@ -57,7 +57,7 @@ int main(int argc, char** argv)
     CModuleUpdate2Dlg& dlg = bench.Open();
     dlg.resize(900, 440);
 
-    dlg.RunCommand(kCmdScan);
+    dlg.RunCommand(kCommandScan);
     WaitForEnd(dlg);
     bool ok = Save(dlg, dir + "/window-scanned.png");
 
@@ -74,7 +74,7 @@ int main(int argc, char** argv)
         }
     });
     poll.start(0);
-    dlg.RunCommand(kCmdUpdate);
+    dlg.RunCommand(kCommandUpdate);
     WaitForEnd(dlg);
     if (!grabbed) {
         std::fprintf(stderr, "the update ended before it could be caught\n");
