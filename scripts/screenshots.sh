@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders the desktop window offscreen into PNG files: after a scan of the simulated
-# installation, during and after its update. Usage: scripts/screenshots.sh [DIR]
+# installation, during and after its update, the about splash, the version list and the
+# package information window. Usage: scripts/screenshots.sh [DIR]
 # (default build/screenshots/).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,5 +1,6 @@
 // Renders the main window offscreen into PNG files: after a scan of the simulated
-// installation and while it is being updated. Usage: quorfw-window-screenshots DIR
+// installation, while it is being updated and after; the about splash, the version list and
+// the package information window. Usage: quorfw-window-screenshots DIR
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -8,6 +9,10 @@
 #include <cstdio>
 
 #include "app/MainCommands.h"
+#include "gui/AboutSplash.h"
+#include "gui/CShowInfoDlg.h"
+#include "gui/CSplashScreenEx.h"
+#include "gui/CUpdateListDlg.h"
 #include "tests/gui/WindowFixture.h"
 
 using namespace quorfw;
@@ -51,6 +56,7 @@ int main(int argc, char** argv)
     // Large enough images that the update can be caught while a module is being programmed.
     std::string manifest = InstallationPackageManifest("May 2026", {"2.5.4.0", "6.4.10.0", "3.0.4.20", "1.2.0.5"});
     manifest.replace(manifest.find("size=12K"), 8, "size=900K");
+    manifest += "[section 6]\ndata = text Firmware for the control unit, both finger scanners and the keypad.\n";
     if (!bench.AddPackage("installation.qup", manifest)) {
         return 1;
     }
@@ -81,5 +87,26 @@ int main(int argc, char** argv)
         ok = false;
     }
     ok = Save(dlg, dir + "/window-updated.png") && ok;
+
+    CSplashScreenEx* splash = CreateAboutSplash(&dlg, ProcessUiTexts()->LanguageFolder());
+    ok = Save(*splash, dir + "/about.png") && ok;
+    delete splash;
+
+    // The version list and the information window as the window opens them, without their
+    // modal loops.
+    (void)bench.AddPackage("older.qup", InstallationPackageManifest("April 2026", {"2.5.3.0", "6.4.9.5", "3.0.4.10", "1.2.0.5"}));
+    dlg.ReloadPackages();
+    CUpdateListDlg& versions = dlg.VersionsDialog();
+    versions.SetPackages(dlg.model().packages);
+    versions.show();
+    QCoreApplication::processEvents();
+    ok = Save(versions, dir + "/version-list.png") && ok;
+    versions.hide();
+    CShowInfoDlg& info = dlg.InfoDialog();
+    info.SetPackage(dlg.model().packages.front());
+    info.show();
+    QCoreApplication::processEvents();
+    ok = Save(info, dir + "/package-information.png") && ok;
+    info.hide();
     return ok ? 0 : 1;
 }
