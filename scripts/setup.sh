@@ -8,6 +8,7 @@ packages=(
   libftdi1-dev liblzo2-dev zlib1g-dev libcurl4-openssl-dev
   libcpp-httplib-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev libcrypto++-dev
   xvfb xauth
+  desktop-file-utils appstream lintian dpkg-dev
 )
 
 missing=()

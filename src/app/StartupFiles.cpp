@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "app/ProgramDataFolder.h"
+
 namespace quorfw {
 
 void CopyRenamedFiles(const std::filesystem::path& folder)
@@ -24,12 +26,12 @@ std::filesystem::path ProgramFolder()
 
 std::filesystem::path LanguageFolder(const std::filesystem::path& programFolder)
 {
-    return programFolder / "lang";
+    return FindProgramDataFile(programFolder, "lang");
 }
 
 std::filesystem::path HelpFilePath(const std::filesystem::path& programFolder, const UiLanguage& language)
 {
-    return programFolder / HelpFileName(language);
+    return FindProgramDataFile(programFolder, HelpFileName(language));
 }
 
 }  // namespace quorfw

@@ -26,10 +26,12 @@ void CopyRenamedFiles(const std::filesystem::path& folder);
 // The folder that holds the running program; empty when it cannot be found.
 std::filesystem::path ProgramFolder();
 
-// Where the language files are looked for: "lang" beside the program.
+// Where the language files are looked for: "lang" beside the program, else the one in the
+// installed data folder (see ProgramDataFolder.h).
 std::filesystem::path LanguageFolder(const std::filesystem::path& programFolder);
 
-// The help file beside the program, named by the language of the locale alone.
+// The help file beside the program, else the one in the installed data folder, named by the
+// language of the locale alone.
 std::filesystem::path HelpFilePath(const std::filesystem::path& programFolder, const UiLanguage& language);
 
 }  // namespace quorfw

@@ -1,5 +1,7 @@
 #include "cli/CliVerbs.h"
 
+#include "common/ProgramVersion.h"
+
 namespace quorfw {
 
 namespace {
@@ -44,6 +46,7 @@ std::string CliUsage()
         usage += verb.synopsis;
         usage += '\n';
     }
+    usage += "  quorfwupdate --version\n";
     return usage;
 }
 
@@ -55,6 +58,10 @@ int RunCliVerb(const std::vector<std::string>& words, CliContext& context)
     }
     if (words[0] == "help" || words[0] == "--help" || words[0] == "-h") {
         context.out << CliUsage();
+        return kExitOk;
+    }
+    if (words[0] == "--version") {
+        context.out << "quorfwupdate " << kProgramVersion << '\n';
         return kExitOk;
     }
     for (const CliVerb& verb : kVerbs) {
