@@ -16,6 +16,7 @@ enum CliOptionBits : unsigned {
     kCliOptionYes = 1u << 5,
     // One word that is not an option: the file the verb reads or writes (required).
     kCliOptionFile = 1u << 6,
+    kCliOptionService = 1u << 7,
     // The Wiegand setting options: --oem-length, --oem-code, --facility-length,
     // --user-id-length, --facility-code and --scanner (repeatable).
     kCliOptionWiegand = 1u << 10,
@@ -25,7 +26,6 @@ enum CliOptionBits : unsigned {
 struct CliSetting {
     std::string name;
     std::string value;
-    kCliOptionService = 1u << 7,
 };
 
 // The command line after the verb, parsed.
