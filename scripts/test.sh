@@ -13,7 +13,7 @@ cmake --build --preset default
 ctest --preset default
 
 if ls fuzz/*.cmake >/dev/null 2>&1; then
-  echo "== fuzz targets (${QUORFW_FUZZ_SECONDS:-30} s each)"
+  echo "== fuzz targets (${QUORFW_FUZZ_SECONDS:-15} s each)"
   cmake --preset fuzz >/dev/null
   # Only the fuzz programs (and what they link): the rest is built and tested above.
   fuzzers=$(cmake --build --preset fuzz --target help | sed -n 's/^\(fuzz_[A-Za-z0-9_]*\):.*/\1/p')
@@ -22,7 +22,7 @@ if ls fuzz/*.cmake >/dev/null 2>&1; then
     [ -x "$target" ] || continue
     corpus="build/fuzz/corpus/$(basename "$target")"
     mkdir -p "$corpus"
-    "$target" -max_total_time="${QUORFW_FUZZ_SECONDS:-30}" -print_final_stats=0 "$corpus" 2>&1 | tail -n 3
+    "$target" -max_total_time="${QUORFW_FUZZ_SECONDS:-15}" -print_final_stats=0 "$corpus" 2>&1 | tail -n 3
   done
 fi
 
