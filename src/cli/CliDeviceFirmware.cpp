@@ -80,10 +80,7 @@ int RunDeviceFirmwareVerb(const CliArguments& arguments, CliContext& context)
         return ListRows(arguments, context);
     }
     int exitCode = kExitOk;
-    CliHost::Options hostOptions;
-    hostOptions.json = arguments.json;
-    hostOptions.events = true;
-    hostOptions.terminal = context.terminal;
+    const CliHost::Options hostOptions = CliOperation::EventHostOptions(arguments, context);
     auto operation = CliOperation::Prepare(arguments, context, hostOptions, exitCode);
     if (!operation) {
         return exitCode;

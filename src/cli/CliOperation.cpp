@@ -45,6 +45,15 @@ CliOperation::CliOperation(CliContext& context, std::unique_ptr<ConverterHub> hu
 {
 }
 
+CliHost::Options CliOperation::EventHostOptions(const CliArguments& arguments, const CliContext& context)
+{
+    CliHost::Options options;
+    options.json = arguments.json;
+    options.events = true;
+    options.terminal = context.terminal;
+    return options;
+}
+
 std::unique_ptr<CliOperation> CliOperation::Prepare(const CliArguments& arguments, CliContext& context,
                                                     CliHost::Options hostOptions, int& exitCode)
 {

@@ -16,6 +16,10 @@ namespace quorfw {
 // operation to its end while its progress is shown.
 class CliOperation {
 public:
+    // The host of a verb that prints its events while it runs (update, device firmware,
+    // backup, export, restore): JSON or text as asked, a redrawn bar on a terminal.
+    [[nodiscard]] static CliHost::Options EventHostOptions(const CliArguments& arguments, const CliContext& context);
+
     // Null when the command line cannot be carried out; the reason is on context.err and
     // `exitCode` says how the program ends.
     [[nodiscard]] static std::unique_ptr<CliOperation> Prepare(const CliArguments& arguments, CliContext& context,

@@ -62,10 +62,7 @@ void WriteResult(const CliArguments& arguments, CliContext& context, CliOperatio
 int RunUpdateVerb(const CliArguments& arguments, CliContext& context)
 {
     int exitCode = kExitOk;
-    CliHost::Options hostOptions;
-    hostOptions.json = arguments.json;
-    hostOptions.events = true;
-    hostOptions.terminal = context.terminal;
+    const CliHost::Options hostOptions = CliOperation::EventHostOptions(arguments, context);
     auto operation = CliOperation::Prepare(arguments, context, hostOptions, exitCode);
     if (!operation) {
         return exitCode;

@@ -9,10 +9,7 @@ namespace quorfw {
 std::unique_ptr<CliOperation> PrepareUserDataOperation(const CliArguments& arguments, CliContext& context,
                                                        int& exitCode)
 {
-    CliHost::Options hostOptions;
-    hostOptions.json = arguments.json;
-    hostOptions.events = true;
-    hostOptions.terminal = context.terminal;
+    CliHost::Options hostOptions = CliOperation::EventHostOptions(arguments, context);
     hostOptions.directProgress = true;
     return CliOperation::Prepare(arguments, context, hostOptions, exitCode);
 }
